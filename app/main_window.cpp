@@ -1,0 +1,133 @@
+// Main window class, creation and window procedure.
+#include "app/main_window.h"
+
+#include "app/payload_resource.h"
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/text.h"
+#include "deploy/install_paths.h"
+#include "deploy/os_info.h"
+
+namespace {
+
+constexpr std::size_t kTitleCapacity = 200;
+
+HFONT CreateChineseFont(int height, int width, const char* face) {
+    return CreateFontA(height, width, 0, 0, 0, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
+}
+
+HWND CreateHiddenEdit(HWND parent, HINSTANCE instance, int x, int y) {
+    return CreateWindowExA(0, "EDIT", " ", WS_CHILD | WS_SYSMENU, x, y, 230, 20, parent, nullptr, instance,
+                           nullptr);
+}
+
+LRESULT OnCreate(HWND window) {
+    g_state.edition = 1;
+    if (g_state.oemCodePage == 950) SetWindowTextW(window, L"智能嵐石系統安裝");
+    g_state.progressTotal = 0;
+    g_state.progressStep = 0;
+    g_state.mainWindow = window;
+    g_state.textFont = CreateChineseFont(22, 7, "宋体");
+    g_state.titleFont = CreateChineseFont(40, 20, "楷体");
+    g_state.progressBrush = CreateSolidBrush(RGB(30, 144, 255));
+
+    AcquirePayload(g_state.instance);
+    if (!AllocateWorkBuffer()) return 0;
+    g_state.backupState = 0;
+    GetInstallDir();
+    return 0;
+}
+
+LRESULT OnDestroy() {
+    FreeWorkBuffer();
+    ReleasePayload();
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_state.titleFont), static_cast<HGDIOBJ>(g_state.textFont),
+                           static_cast<HGDIOBJ>(g_state.progressBrush)}) {
+        if (object != nullptr) DeleteObject(object);
+    }
+    g_state.titleFont = nullptr;
+    g_state.textFont = nullptr;
+    g_state.progressBrush = nullptr;
+    PostQuitMessage(0);
+    return 0;
+}
+
+}  // namespace
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "quorel");
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kMainWindowClass;
+    return RegisterClassA(&windowClass) != 0;
+}
+
+bool IsWindows10() {
+    HMODULE ntdll = LoadLibraryA("ntdll.dll");
+    if (ntdll == nullptr) return false;
+    UniqueLibrary library(ntdll);
+    using GetVersionNumbersFn = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
+    auto getNumbers = reinterpret_cast<GetVersionNumbersFn>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetNtVersionNumbers")));
+    if (getNumbers == nullptr) return false;
+    DWORD major = 0, minor = 0, build = 0;
+    getNumbers(&major, &minor, &build);
+    return major == 10 && minor == 0;
+}
+
+void BuildMainWindowTitle(wchar_t* title, std::size_t capacity) {
+    CopyTextW(title, capacity, L"智能岚石系统安装32-");
+    g_state.systemBits = GetSystemBits();
+    g_state.isWindows10 = 0;
+    if (g_state.versionCode > 60) g_state.isWindows10 = IsWindows10() ? 1 : 0;
+    if (Is64BitSystem()) CopyTextW(title, capacity, L"智能岚石系统安装3264-");
+    wchar_t suffix[64];
+    FormatTextW(suffix, L"os：%d-%d-10%d-%d", g_state.systemBits, g_state.isWow64Process, g_state.isWindows10,
+                static_cast<int>(g_state.versionCode));
+    AppendTextW(title, capacity, suffix);
+}
+
+bool CreateMainWindow(HINSTANCE instance, int showCommand) {
+    g_state.instance = instance;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+
+    wchar_t title[kTitleCapacity];
+    BuildMainWindowTitle(title, kTitleCapacity);
+    g_state.interfaceChoice = 1;
+
+    HWND window = CreateWindowExW(0, kMainWindowClassW, title, WS_SYSMENU, (screenWidth - 400) / 2,
+                                  (screenHeight - 300) / 2, kMainWindowWidth, kMainWindowHeight, nullptr,
+                                  nullptr, instance, nullptr);
+    if (window == nullptr) return false;
+
+    g_state.focusEdit = CreateHiddenEdit(window, instance, 120, 195);
+    g_state.passwordEdit = CreateHiddenEdit(window, instance, 130, 195);
+    g_state.nameEdit = CreateHiddenEdit(window, instance, 130, 165);
+    g_state.mobileEdit = CreateHiddenEdit(window, instance, 130, 135);
+
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return true;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(window);
+        case WM_SETFOCUS:
+            SetFocus(g_state.focusEdit);
+            return 0;
+        case WM_MOUSEMOVE:
+            return 0;
+        case WM_DESTROY:
+            return OnDestroy();
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}

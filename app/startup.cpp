@@ -1,0 +1,75 @@
+// Start-up and the two run modes.
+#include "app/startup.h"
+
+#include "app/admin_probe.h"
+#include "app/main_window.h"
+#include "app/payload_resource.h"
+#include "common/install_state.h"
+#include "common/message_box.h"
+#include "common/text.h"
+#include "deploy/install_paths.h"
+#include "deploy/install_procedure.h"
+
+namespace {
+
+constexpr wchar_t kNeedsAdminText[] =
+    L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，"
+    L"在弹出菜单中点击“以管理员身份运行”）";
+constexpr wchar_t kPathTooLongText[] =
+    L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。安装程序将退出，没有做任何改动。";
+constexpr wchar_t kNoPayloadText[] =
+    L"安装程序不完整：找不到其中的安装数据，或者没有足够的内存。请重新下载安装程序。";
+
+int RunSilentInstall() {
+    bool havePayload = AcquirePayload(g_state.instance);
+    bool haveBuffer = havePayload && AllocateWorkBuffer();
+    if (!havePayload || !haveBuffer) {
+        ReleasePayload();
+        ShowMessageW(kNoPayloadText, kCaptionSetupW, MB_OK);
+        return kExitNoPayload;
+    }
+    RunInstall();
+    FreeWorkBuffer();
+    ReleasePayload();
+    return kExitSuccess;
+}
+
+int RunWindow(HINSTANCE instance, int showCommand) {
+    if (!RegisterMainWindowClass(instance)) return kExitSuccess;
+    if (!CreateMainWindow(instance, showCommand)) return kExitSuccess;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int ChooseRunMode(const char* commandLine) {
+    if (ContainsName(commandLine, "regqu32")) return kRunModeWindow;
+    if (ContainsName(commandLine, "setqusrf32")) return kRunModeSilent;
+    return kRunModeWindow;
+}
+
+int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand) {
+    g_state.instance = instance;
+    g_state.currentPage = 0;
+    g_state.oemCodePage = GetOEMCP();
+    g_state.runMode = kRunModeWindow;
+
+    // The install directory must fit its 200 bytes: refuse before anything is written.
+    if (!GetInstallDir()) {
+        ShowMessageW(kPathTooLongText, kCaptionSetupW, MB_OK);
+        return kExitSuccess;
+    }
+    if (LacksAdminRights()) {
+        ShowMessageW(kNeedsAdminText, kCaptionProductW, MB_OK);
+        return kExitSuccess;
+    }
+
+    g_state.runMode = ChooseRunMode(commandLine);
+    if (g_state.runMode == kRunModeSilent) return RunSilentInstall();
+    return RunWindow(instance, showCommand);
+}

@@ -1,0 +1,6 @@
+# Host tree: tools that run natively on the build machine.
+enable_testing()
+add_compile_options(-Wall -Wextra)
+
+add_subdirectory(resources)
+add_subdirectory(payload)

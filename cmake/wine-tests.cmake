@@ -1,0 +1,71 @@
+# Test programs run under wine64 through tests/wine/run.sh, in the environment it brings up (a
+# template prefix per test run, a shared prefix with a persistent wineserver, an Xvfb display).
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tests/wine/run.sh ${CMAKE_BINARY_DIR})
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+enable_testing()
+
+# The environment's setup and cleanup: every Wine test requires the fixture "wine", so ctest brings
+# the environment up first and shuts its wineservers and Xvfb down last, also for a filtered run.
+add_test(NAME wine_env_up COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/start.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_env_up PROPERTIES FIXTURES_SETUP wine)
+add_test(NAME wine_env_down COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/stop.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(wine_env_down PROPERTIES FIXTURES_CLEANUP wine)
+
+set_property(GLOBAL PROPERTY QUOR_APPDEFAULTS "")
+
+# quor_add_gtest(NAME SOURCES src... [LIBS lib...] [VARIANTS variant...] [FRESH_PREFIX])
+# Builds one GoogleTest program and registers each of its cases with ctest. Each variant builds the
+# same objects into NAME-VARIANT.exe, run under a Windows version (winxp64, vista, win7, win10, the
+# program's AppDefaults in the test prefix) or a code page (cp950). FRESH_PREFIX runs every case in a
+# pristine copy of the template prefix.
+function(quor_add_gtest name)
+  cmake_parse_arguments(ARG "FRESH_PREFIX" "" "SOURCES;LIBS;VARIANTS" ${ARGN})
+  add_library(${name}_objects OBJECT ${ARG_SOURCES})
+  target_link_libraries(${name}_objects PUBLIC quortest_support ${ARG_LIBS})
+  target_compile_options(${name}_objects PRIVATE ${QUOR_WARNINGS})
+
+  set(environment "")
+  if(ARG_FRESH_PREFIX)
+    list(APPEND environment QUOR_FRESH_PREFIX=1)
+  endif()
+
+  foreach(variant IN ITEMS "" ${ARG_VARIANTS})
+    if(variant STREQUAL "")
+      set(target ${name})
+    else()
+      set(target ${name}-${variant})
+    endif()
+    add_executable(${target} $<TARGET_OBJECTS:${name}_objects> $<TARGET_OBJECTS:quortest_objects>)
+    target_link_libraries(${target} PRIVATE ${name}_objects)
+    set(variant_environment ${environment})
+    if(variant STREQUAL "cp950")
+      list(APPEND variant_environment QUOR_CODEPAGE=950)
+    elseif(NOT variant STREQUAL "")
+      set_property(GLOBAL APPEND PROPERTY QUOR_APPDEFAULTS "${target}.exe=${variant}")
+    endif()
+    gtest_discover_tests(${target}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 120
+      TEST_PREFIX "${target}."
+      PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${variant_environment}" TIMEOUT 120)
+  endforeach()
+endfunction()
+
+# Writes the AppDefaults of every versioned test program; the template prefix imports it.
+function(quor_write_appdefaults)
+  get_property(entries GLOBAL PROPERTY QUOR_APPDEFAULTS)
+  set(text "REGEDIT4\n")
+  foreach(entry IN LISTS entries)
+    string(REPLACE "=" ";" pair "${entry}")
+    list(GET pair 0 program)
+    list(GET pair 1 version)
+    string(APPEND text "\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\${program}]\n\"Version\"=\"${version}\"\n")
+  endforeach()
+  file(WRITE ${CMAKE_BINARY_DIR}/tests/appdefaults.reg "${text}")
+endfunction()

@@ -1,0 +1,122 @@
+// The program-wide state of the setup program: one instance, g_state, for the life of the process.
+// Every subsystem reads and writes its own fields here; the capacities of the text buffers are part
+// of the program's behaviour (paths are cut or refused at these sizes), so they are fixed arrays.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// Run modes chosen at start-up.
+constexpr int kRunModeWindow = 2;
+constexpr int kRunModeSilent = 3;
+
+// Edition and interface choices.
+constexpr int kEditionWubi = 0;
+constexpr int kEditionPinyin = 1;
+constexpr int kInterfaceImm = 0;
+constexpr int kInterfaceTsf = 1;
+
+// Backup states of the user's earlier data.
+constexpr int kBackupNone = 0;
+constexpr int kBackupTaken = 1;
+constexpr int kBackupRestoreWanted = 2;
+
+// The work buffer shared, one use after another, by painting, extraction, backup, skins and detection.
+constexpr std::size_t kWorkBufferSize = 2097152;
+
+constexpr std::size_t kPathCapacity = 200;          // install, target and WOW64 system directories
+constexpr std::size_t kPreviousDirCapacity = 256;   // the directory an earlier install recorded
+constexpr std::size_t kCapturedOutputCapacity = 10000;
+constexpr std::size_t kMessageCapacity = 600;       // scratch for formatted message texts
+
+// The user record, stored byte for byte as quyhgl0.dat (492 bytes). The field sizes are the distances
+// between the fields; bytes beyond each text keep what an earlier file held.
+struct UserRecord {
+    char name[50];
+    char mobile[342];
+    char password[100];
+};
+static_assert(sizeof(UserRecord) == 492, "quyhgl0.dat is 492 bytes");
+
+constexpr int kPreloadMax = 49;
+
+// The user's keyboard-layout preload list as last read.
+struct PreloadList {
+    char ids[kPreloadMax][10];       // in list order: ids[0] is number "1"
+    char texts[kPreloadMax][200];    // "layout text" of each id's Keyboard Layouts entry
+    int count;
+    int position;                    // 1-based place of the input method, 0 when absent
+    int found;
+};
+
+constexpr std::size_t kSettingsRecordSize = 200;
+
+struct InstallState {
+    // Start-up and run mode.
+    int currentPage;
+    UINT oemCodePage;
+    int runMode;
+    HINSTANCE instance;
+
+    // Main window, its edit controls and drawing resources.
+    HWND mainWindow;
+    HWND focusEdit;
+    HWND passwordEdit;
+    HWND nameEdit;
+    HWND mobileEdit;
+    HFONT textFont;
+    HFONT titleFont;
+    HBRUSH progressBrush;
+
+    // The user's choices.
+    int edition;
+    int interfaceChoice;
+    int isWindows10;
+
+    // Payload archive (a locked resource, read in place) and the work buffer.
+    const unsigned char* payload;
+    std::size_t payloadSize;
+    HGLOBAL payloadResource;
+    unsigned char* workBuffer;
+    HGLOBAL workBufferMemory;
+    int progressStep;
+    int progressTotal;
+
+    // Install paths and OS facts.
+    char installDir[kPathCapacity];
+    char previousInstallDir[kPreviousDirCapacity];
+    char targetDir[kPathCapacity];
+    char wow64SystemDir[kPathCapacity];
+    DWORD osMajorVersion;
+    std::uint16_t versionCode;   // major * 10 + minor as GetVersion reports it
+    int systemBits;              // 32 or 64 once known; 0 in the silent install mode
+    int isWow64Process;
+    DWORD versionWord;           // last GetVersion() value; its top bit marks Windows 9x
+
+    // Copies into the system directories: scratch paths quoted by their messages.
+    char sourcePath[kPathCapacity];
+    char destinationPath[kPathCapacity];
+    char messageText[kMessageCapacity];
+
+    // Backup of the user's earlier data, registration and detection results.
+    int backupState;
+    int registrationResult;
+    int detectionCount;
+    PreloadList preload;
+
+    // User information, skin dialog answers and the settings record.
+    UserRecord user;
+    std::uint8_t statusWindowMode;
+    std::uint8_t skinChoice;
+    unsigned char settingsRecord[kSettingsRecordSize];
+
+    // Output of the last command captured through a pipe.
+    char capturedOutput[kCapturedOutputCapacity];
+};
+
+extern InstallState g_state;
+
+// Puts g_state back to its state at process start (zero, plus the settings record defaults).
+void ResetInstallState();

@@ -1,0 +1,142 @@
+// The install directory, the path files and the target directories of the system copies.
+#include "deploy/install_paths.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/text.h"
+
+namespace {
+
+constexpr char kInstallFolder[] = "quorel8\\";
+
+// Windows directory without a trailing backslash; empty when it cannot be had in full.
+void WindowsDirectory(char* out, std::size_t capacity) {
+    UINT length = GetWindowsDirectoryA(out, static_cast<UINT>(capacity));
+    if (length == 0 || length >= capacity) out[0] = '\0';
+}
+
+void PathFileInWindowsDir(char* out, std::size_t capacity) {
+    char windows[kPathCapacity];
+    WindowsDirectory(windows, sizeof windows);
+    if (!FormatText(out, capacity, "%s\\%s", windows, kPathFileName)) out[0] = '\0';
+}
+
+// Creates or truncates a file and writes the bytes; a file that cannot be created is not written.
+void WriteWholeFile(const char* path, const char* bytes, std::size_t length) {
+    if (path[0] == '\0') return;
+    UniqueHFile file(_lcreat(path, 0));
+    if (!file) return;
+    _lwrite(file.Get(), bytes, static_cast<UINT>(length));
+}
+
+bool EndsWithBackslash(const char* text) {
+    std::size_t length = std::strlen(text);
+    return length > 0 && text[length - 1] == '\\';
+}
+
+}  // namespace
+
+bool ComposeInstallDir(const char* programFiles, char* out, std::size_t capacity) {
+    char folder[MAX_PATH + 1];
+    if (!CopyText(folder, sizeof folder, programFiles)) {
+        out[0] = '\0';
+        return false;
+    }
+    if (char* paren = std::strchr(folder, '(')) *paren = '\0';
+    std::size_t length = std::strlen(folder);
+    while (length > 0 && (folder[length - 1] == ' ' || folder[length - 1] == '\t')) folder[--length] = '\0';
+
+    const char* separator = (length > 0 && folder[length - 1] != '\\') ? "\\" : "";
+    if (!FormatText(out, capacity, "%s%s%s", folder, separator, kInstallFolder)) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool GetInstallDir() {
+    std::memset(g_state.installDir, 0, sizeof g_state.installDir);
+    char programFiles[MAX_PATH + 1] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, programFiles, CSIDL_PROGRAM_FILES, FALSE)) {
+        CopyText(programFiles, "c:\\Program Files");
+    }
+    return ComposeInstallDir(programFiles, g_state.installDir, sizeof g_state.installDir);
+}
+
+void ReadPathFile(bool intoPrevious) {
+    char path[kPathCapacity];
+    PathFileInWindowsDir(path, sizeof path);
+    if (path[0] == '\0') return;
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return;
+
+    char* destination = intoPrevious ? g_state.previousInstallDir : g_state.installDir;
+    std::size_t capacity = intoPrevious ? sizeof g_state.previousInstallDir : sizeof g_state.installDir;
+    UINT read = _lread(file.Get(), destination, static_cast<UINT>(capacity - 1));
+    if (read == static_cast<UINT>(HFILE_ERROR) || read >= capacity) read = 0;
+    destination[read] = '\0';
+}
+
+void WritePathFiles() {
+    char* dir = g_state.installDir;
+    if (dir[0] != '\0' && !EndsWithBackslash(dir)) AppendText(g_state.installDir, "\\");
+    std::size_t length = std::strlen(dir);
+
+    char path[kPathCapacity];
+    PathFileInWindowsDir(path, sizeof path);
+    WriteWholeFile(path, dir, length);
+
+    if (g_state.osMajorVersion < 6) return;
+    char folder[kPathCapacity];
+    FindFixedDriveFolder(folder, sizeof folder);
+    CreateDirectoryA(folder, nullptr);
+    if (FormatText(path, "%s%s", folder, kPathFileName)) WriteWholeFile(path, dir, length);
+}
+
+void FindFixedDriveFolder(char* out, std::size_t capacity) {
+    out[0] = '\0';
+    static const char* const kRoots[] = {"g:\\", "f:\\", "e:\\", "d:\\", "c:\\"};
+    for (const char* root : kRoots) {
+        if (GetDriveTypeA(root) == DRIVE_FIXED) {
+            if (!FormatText(out, capacity, "%squorel8\\", root)) out[0] = '\0';
+            return;
+        }
+    }
+}
+
+void GetWow64SystemDir(char* out, std::size_t capacity) {
+    char windows[kPathCapacity];
+    WindowsDirectory(windows, sizeof windows);
+    if (!FormatText(out, capacity, "%s\\syswow64", windows)) out[0] = '\0';
+}
+
+void SelectTargetDir(int kind) {
+    char* target = g_state.targetDir;
+    UINT capacity = sizeof g_state.targetDir;
+    UINT length = 0;
+    switch (kind) {
+        case kTargetWow64System:
+            GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
+            CopyText(g_state.targetDir, g_state.wow64SystemDir);
+            return;
+        case kTargetSystem64:
+        case kTargetSystem32:
+            length = GetSystemDirectoryA(target, capacity);
+            break;
+        default:
+            length = GetWindowsDirectoryA(target, capacity);
+            break;
+    }
+    if (length == 0 || length >= capacity) target[0] = '\0';
+}
+
+bool DirectoryExists(const char* path) {
+    UniqueHandle handle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return handle.Valid();
+}

@@ -1,0 +1,33 @@
+// OS facts: WOW64, the file-system redirection switch, 64-bit system detection and the version code.
+#pragma once
+
+#include <windows.h>
+
+bool IsWow64();
+
+// Switch WOW64 redirection off (storing what Revert needs in *old) and back on. Disable answers the
+// system call's result, or 0 when the function does not exist.
+BOOL DisableFsRedirection(PVOID* old);
+void RevertFsRedirection(PVOID old);
+
+// Runs action with WOW64 redirection switched off when this is a WOW64 process and the switch works;
+// otherwise runs it unchanged. Returns the action's result.
+template <typename Action>
+auto RunWithoutRedirection(Action&& action) -> decltype(action()) {
+    if (IsWow64()) {
+        PVOID old = nullptr;
+        if (DisableFsRedirection(&old) == 1) {
+            auto result = action();
+            RevertFsRedirection(old);
+            return result;
+        }
+    }
+    return action();
+}
+
+// True on Vista and later when the WOW64 system directory exists; refreshes g_state.osMajorVersion
+// and g_state.wow64SystemDir.
+bool Is64BitSystem();
+
+// 32 or 64; stores g_state.versionCode and, from Vista on, g_state.isWow64Process.
+int GetSystemBits();

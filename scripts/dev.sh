@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Front door of the project: dev.sh run | test | build | deps.
+#   deps   install the Debian packages that are missing
+#   build  build the host tools and the payload, then setup.exe for x86_64 (with the tests) and i686
+#   run    build, then run setup.exe (x86_64) under wine64 in a throwaway prefix
+#   test   build, then run every test through ctest (the Wine environment is set up and shut down)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+build() {
+    for preset in host mingw64 mingw32; do
+        cmake --preset "$preset" >/dev/null
+        cmake --build --preset "$preset"
+    done
+}
+
+case "${1:-}" in
+    deps)
+        bash scripts/deps.sh
+        ;;
+    build)
+        bash scripts/deps.sh
+        build
+        ;;
+    run)
+        bash scripts/deps.sh
+        build
+        bash scripts/run-setup.sh "$root/build/mingw64"
+        ;;
+    test)
+        bash scripts/deps.sh
+        build
+        trap 'tests/wine/stop.sh "$root/build/mingw64"' EXIT
+        ctest --test-dir build/mingw64 --output-on-failure
+        ;;
+    *)
+        echo "usage: scripts/dev.sh run|test|build|deps" >&2
+        exit 2
+        ;;
+esac
