@@ -69,3 +69,15 @@ function(quor_write_appdefaults)
   endforeach()
   file(WRITE ${CMAKE_BINARY_DIR}/tests/appdefaults.reg "${text}")
 endfunction()
+
+# quor_prefix_program(TARGET PATH): installs a built program into the test prefixes at PATH under
+# drive_c (for example windows/system32/icacls.exe). The template prefix copies tests/prefix/ of the
+# build tree over drive_c when it is made, so stand-ins of system programs replace Wine's own there.
+function(quor_prefix_program target path)
+  set(destination ${CMAKE_BINARY_DIR}/tests/prefix/${path})
+  get_filename_component(folder ${destination} DIRECTORY)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${destination}
+    VERBATIM)
+endfunction()
