@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/admin_probe.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -82,6 +83,22 @@ TEST_F(AdminProbeTest, NoPathFileAtAllAlsoMeansNoRightsWhenItCannotBeCreated) {
     EXPECT_TRUE(LacksAdminRights());
     EXPECT_STREQ(g_state.previousInstallDir, "");
     RemoveDirectoryA(PathFile().c_str());
+}
+
+// A window class that cannot be registered (here: the name is taken) ends the program quietly.
+TEST_F(AdminProbeTest, WindowModeEndsWithZeroWhenTheClassCannotBeRegistered) {
+    FileRestorer keep(PathFile());
+    FileRestorer keepDrive("d:\\quorel8\\quorpat8.quh");
+    WNDCLASSA taken = {};
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = kMainWindowClass;
+    ASSERT_NE(RegisterClassA(&taken), 0);
+
+    EXPECT_EQ(RunSetupProgram(GetModuleHandleA(nullptr), "", SW_SHOW), 0);
+    EXPECT_EQ(g_state.mainWindow, nullptr);
+    EXPECT_TRUE(messages.shown.empty());
+    UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
 }
 
 }  // namespace
