@@ -114,6 +114,13 @@ struct InstallState {
 
     // Output of the last command captured through a pipe.
     char capturedOutput[kCapturedOutputCapacity];
+
+    // The install report's scan of the install directory: a score (1 listing, +10 enterable,
+    // +3 plain directory attributes; 14 passes) and plain-file counters that wrap at 256.
+    std::uint8_t directoryScore;
+    std::uint8_t txtFileCount;
+    std::uint8_t quhFileCount;
+    std::uint8_t otherFileCount;
 };
 
 extern InstallState g_state;
