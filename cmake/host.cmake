@@ -3,5 +3,6 @@ enable_testing()
 add_compile_options(-Wall -Wextra)
 
 add_subdirectory(archive)
+add_subdirectory(tools)
 add_subdirectory(resources)
 add_subdirectory(payload)
