@@ -136,21 +136,24 @@ WalkStep ArchiveWalker::Next(ArchiveRecord* record, MarkerRule rule) {
     }
     std::size_t remaining = size_ - position_;
     const unsigned char* head = archive_ + position_;
-    bool marked = false;
-    if (remaining >= 2) {
-        bool first = head[0] == kMarker0;
-        bool second = head[1] == kMarker1;
-        marked = rule == MarkerRule::kBothBytes ? (first && second) : (first || second);
+    *record = ArchiveRecord{};
+    record->offset = position_;
+    record->nameField = reinterpret_cast<const char*>(head);
+    if (remaining < 2) {
+        // The count runs past the archive's end: this member is missing, not merely unmarked.
+        ++visited_;
+        finished_ = true;
+        return WalkStep::kTruncated;
     }
-    if (!marked) {
+    bool first = head[0] == kMarker0;
+    bool second = head[1] == kMarker1;
+    if (rule == MarkerRule::kBothBytes ? !(first && second) : !(first || second)) {
         finished_ = true;
         return WalkStep::kNoMarker;
     }
 
     std::size_t headSize = RecordHeadSize(header_.variant);
     std::size_t fieldSize = NameFieldSize(header_.variant);
-    *record = ArchiveRecord{};
-    record->offset = position_;
     record->nameField = reinterpret_cast<const char*>(head + 2);
     record->nameFieldSize = remaining - 2 < fieldSize ? remaining - 2 : fieldSize;
     ++visited_;

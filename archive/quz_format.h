@@ -100,8 +100,9 @@ enum class MarkerRule { kBothBytes, kEitherByte };
 enum class WalkStep {
     kRecord,     // a whole record: head and data lie inside the archive
     kEnd,        // the member count was reached
-    kNoMarker,   // no marker where the next record should begin (or no bytes left): the walk ends
-    kTruncated,  // a marker, but the head or the data runs past the archive's end: the walk ends
+    kNoMarker,   // no marker where the next record should begin: the walk ends
+    kTruncated,  // the archive ends before the record, or its head or data runs past the archive's
+                 // end: the walk ends
 };
 
 // Walks the records in order, trusting neither the member count nor any length: each is checked

@@ -60,11 +60,11 @@ std::string MemberLabel(const LoadedArchive& archive, const ArchiveRecord& recor
 std::string WalkProblem(const LoadedArchive& archive, const ArchiveWalker& walker, WalkStep step,
                         const ArchiveRecord& record) {
     std::string count = std::to_string(walker.Count());
+    if (step == WalkStep::kTruncated && record.offset + 2 > archive.bytes.size()) {
+        return archive.path + ": the archive ends after " + std::to_string(walker.Visited() - 1) + " of " + count +
+               " members";
+    }
     if (step == WalkStep::kNoMarker) {
-        if (walker.Position() == archive.bytes.size()) {
-            return archive.path + ": the archive ends after " + std::to_string(walker.Visited()) + " of " + count +
-                   " members";
-        }
         return archive.path + ": no 'QF' marker at offset " + std::to_string(walker.Position()) + " (record " +
                std::to_string(walker.Visited() + 1) + " of " + count + ")";
     }

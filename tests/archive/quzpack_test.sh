@@ -3,7 +3,7 @@
 # files, damaged archives, unsafe member names on extraction, and the exit statuses.
 # Usage: quzpack_test.sh QUZPACK WORK_DIR
 set -uo pipefail
-quzpack=$1
+quzpack=$(realpath "$1")
 work=$2
 rm -rf "$work"
 mkdir -p "$work"
