@@ -4,5 +4,6 @@ add_compile_options(-Wall -Wextra)
 
 add_subdirectory(archive)
 add_subdirectory(tools)
+add_subdirectory(fuzz)
 add_subdirectory(resources)
 add_subdirectory(payload)
