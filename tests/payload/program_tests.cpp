@@ -66,7 +66,7 @@ TEST(PayloadProgramTest, ImmFilesAndSetupHalfCarryAnOldVersionText) {
     }
 }
 
-TEST(PayloadProgramTest, TextServiceDllsCarryNoPatchableVersion) {
+TEST(PayloadProgramTest, ProgramsThePatchLeavesAloneCarryNoOldVersionText) {
     for (const char* name : {"quorsrf.dll", "quorsrf6.dll", "qsrf732.dll", "qsrf764.dll", "quortavo.exe"}) {
         SCOPED_TRACE(name);
         std::optional<std::string> bytes = ReadFileBytes(MemberPath(name));
