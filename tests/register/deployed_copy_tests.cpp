@@ -23,18 +23,11 @@ namespace {
 // Where copies go: the WOW64 system directory and the System directory.
 enum Place { kInstall, kWow64, kSystem };
 
-class DeployedCopyTest : public QuorTest {
+class DeployedCopyTest : public TextServiceTest {
 protected:
     void SetUp() override {
-        QuorTest::SetUp();
+        TextServiceTest::SetUp();
         CopyText(g_state.installDir, install_.Path().c_str());
-        g_state.systemBits = GetSystemBits();
-        g_state.isWindows10 = g_state.versionCode > 60 && NtVersionIs10() ? 1 : 0;
-        RemoveFile(kRunasLog);
-    }
-    void TearDown() override {
-        RemoveFile(kRunasLog);
-        QuorTest::TearDown();
     }
 
     static std::string Wow64Dir() { return WindowsDir() + "\\syswow64"; }
@@ -58,7 +51,6 @@ protected:
     FileRestorer restore2_{SystemDir() + "\\quorsrf6.dll"};
     FileRestorer restore3_{Wow64Dir() + "\\quorsrf.dll"};
     FileRestorer restore4_{SystemDir() + "\\quorel4.ime"};
-    RegistryTreeGuard tip_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}"};
 };
 
 TEST_F(DeployedCopyTest, ComparisonBySize) {
@@ -107,14 +99,7 @@ TEST_F(DeployedCopyTest, BasicTrustLaunchGoesThroughRunas) {
 
 TEST_F(DeployedCopyTest, TextServiceCopiesAreCheckedBeforeQrjcdirStarts) {
     // On Windows 10 the keys the DLLs' registration makes are tested next; here they are present.
-    for (const char* path : {"SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}\\Category\\Item\\"
-                             "{65653599-5030-4C0F-8871-83F6AFDE5098}\\{13A016DF-560B-46CD-947A-4C3AF1E0E35D}",
-                             "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}\\Category\\Item\\"
-                             "{65653599-5030-4C0F-8871-83F6AFDE5098}\\{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}",
-                             "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}\\Category\\Item\\"
-                             "{65653599-5030-4C0F-8871-83F6AFDE5098}\\{34745C63-B2F0-4784-8B67-5E12C8701A31}"}) {
-        WriteRegString(HKEY_LOCAL_MACHINE, path, "x", "");
-    }
+    for (const char* category : kTestedCategories) CreateTipKey(ItemKey(category));
     const std::string dll32(300, '3');
     const std::string dll64(600, '6');
     struct Row {
@@ -139,7 +124,6 @@ TEST_F(DeployedCopyTest, TextServiceCopiesAreCheckedBeforeQrjcdirStarts) {
     };
     const std::vector<Row> rows = {
         {"64-bit, both copies equal", false, kInterfaceTsf, all64, nullptr},
-        {"64-bit, equal sizes with other bytes", false, kInterfaceTsf, changed(kWow64, "quorsrf.dll", std::string(300, 'x')), nullptr},
         {"64-bit, 32-bit copy differs", false, kInterfaceTsf, changed(kWow64, "quorsrf.dll", dll32 + "+"), "quorsrf.dll"},
         {"64-bit, 32-bit source missing", false, kInterfaceTsf, without(kInstall, "quorsrf.dll"), "quorsrf.dll"},
         {"64-bit, 64-bit copy missing", false, kInterfaceTsf, without(kSystem, "quorsrf6.dll"), "quorsrf6.dll"},

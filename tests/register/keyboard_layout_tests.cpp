@@ -228,6 +228,13 @@ TEST_F(KeyboardLayoutTest, PreloadNumberIsAddedOnceInTheSystemsCase) {
         WriteKeyboardLayoutEntry();
         EXPECT_EQ(Preload(), expand(row.after));
     }
+    {
+        SCOPED_TRACE("own entry under a lower-case name");
+        SetLayouts({{lower, OwnText()}});
+        SetPreload({"00000804"});
+        WriteKeyboardLayoutEntry();
+        EXPECT_EQ(Preload(), (std::vector<std::string>{"00000804", AsWritten(own)}));
+    }
 }
 
 TEST_F(KeyboardLayoutTest, Windows9xSkipsANumberWhoseIdCannotBeRead) {

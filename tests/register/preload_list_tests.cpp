@@ -37,6 +37,7 @@ protected:
         SetLayouts({{"00000804", "Chinese (Simplified) - US Keyboard"},
                     {"00000409", "US"},
                     {"E0200804", "another input method"},
+                    {"E0240804", "智能岚石五笔  7.0"},
                     {kOwn, std::nullopt}});
         // Stored as UTF-16, as the system keeps it; narrow reads give it in the process code page.
         std::wstring path = L"System\\CurrentControlSet\\Control\\Keyboard Layouts\\E0230804";
@@ -74,6 +75,7 @@ TEST_F(PreloadTest, FindsTheInputMethodByItsLayoutText) {
         {"first", {kOwn, "00000804"}, 1},
         {"absent", {"00000804", "00000409"}, 0},
         {"listed without a Keyboard Layouts entry", {"00000804", "E0990804"}, 0},
+        {"a text with only the product's name", {"00000804", "E0240804"}, 0},
         {"empty list", {}, 0},
     };
     for (const Row& row : rows) {
