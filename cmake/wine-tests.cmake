@@ -64,7 +64,8 @@ function(quor_add_gtest name)
   endforeach()
 endfunction()
 
-# Writes the AppDefaults of every versioned test program; the template prefix imports it.
+# Writes the AppDefaults of every versioned test program, and the load-order overrides of the
+# stand-in programs; the template prefix imports it.
 function(quor_write_appdefaults)
   get_property(entries GLOBAL PROPERTY QUOR_APPDEFAULTS)
   set(text "REGEDIT4\n")
@@ -74,6 +75,14 @@ function(quor_write_appdefaults)
     list(GET pair 1 version)
     string(APPEND text "\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\${program}]\n\"Version\"=\"${version}\"\n")
   endforeach()
+  # Stand-ins installed over Wine's own programs must be loaded instead of Wine's built-in ones.
+  get_property(programs GLOBAL PROPERTY QUOR_PREFIX_PROGRAMS)
+  if(programs)
+    string(APPEND text "\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\n")
+    foreach(program IN LISTS programs)
+      string(APPEND text "\"${program}\"=\"native\"\n")
+    endforeach()
+  endif()
   file(WRITE ${CMAKE_BINARY_DIR}/tests/appdefaults.reg "${text}")
 endfunction()
 
@@ -83,6 +92,8 @@ endfunction()
 function(quor_prefix_program target path)
   set(destination ${CMAKE_BINARY_DIR}/tests/prefix/${path})
   get_filename_component(folder ${destination} DIRECTORY)
+  get_filename_component(program ${path} NAME)
+  set_property(GLOBAL APPEND PROPERTY QUOR_PREFIX_PROGRAMS ${program})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${destination}
