@@ -20,6 +20,7 @@ target_link_libraries(quorsetup PUBLIC ${QUOR_ZLIB} user32 gdi32 advapi32 shell3
 add_subdirectory(common)
 add_subdirectory(deploy)
 add_subdirectory(app)
+add_subdirectory(settings)
 add_subdirectory(resources)
 
 if(QUOR_BUILD_TESTS)
