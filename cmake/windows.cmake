@@ -21,6 +21,7 @@ add_subdirectory(common)
 add_subdirectory(deploy)
 add_subdirectory(app)
 add_subdirectory(settings)
+add_subdirectory(archive)
 add_subdirectory(resources)
 
 if(QUOR_BUILD_TESTS)
