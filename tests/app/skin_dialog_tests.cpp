@@ -5,15 +5,14 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/skin_dialog.h"
 #include "common/install_state.h"
+#include "tests/app/skin_dialog_driver.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -202,27 +201,6 @@ TEST(SkinDialogTemplateTest, BothTemplatesHoldEveryControlInItsLanguage) {
 constexpr int kRadioIds[] = {kModeTwoRow, kModeSingleRow, kModeDual, kModeWindowsStyle,
                              kSkinCool,   kSkinPink,      kSkinAngel};
 
-HWND FindSkinDialog(HWND owner) {
-    struct Search {
-        HWND owner;
-        HWND found;
-    } search{owner, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            char className[32] = {};
-            GetClassNameA(window, className, sizeof className);
-            if (std::strcmp(className, "#32770") == 0 && GetWindow(window, GW_OWNER) == s->owner &&
-                IsWindowVisible(window)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 class SkinDialogTest : public QuorTest {
 protected:
     void SetUp() override {
@@ -241,31 +219,17 @@ protected:
         QuorTest::TearDown();
     }
 
-    // Runs the dialog here while drive(dialog) runs on a second thread; the driver presses OK itself.
-    // Should the dialog outlive its driver, it is closed so that the test cannot hang.
+    // Runs the dialog here while drive(dialog) runs on a second thread and presses OK itself.
     void RunDialog(const std::function<void(HWND)>& drive) {
-        std::atomic<bool> done{false};
-        std::thread driver([&] {
-            HWND dialog = nullptr;
-            for (int waited = 0; waited < 10000 && dialog == nullptr && !done; waited += 20) {
-                dialog = FindSkinDialog(mainWindow);
-                if (dialog == nullptr) Sleep(20);
-            }
-            if (dialog == nullptr) return;
+        DialogRun run = RunWithDialogDriver(mainWindow, ShowSkinDialog, [&](HWND dialog) {
             seen = dialog;
             drive(dialog);
-            for (int waited = 0; waited < 3000 && !done; waited += 20) Sleep(20);
-            if (!done) {
-                ADD_FAILURE() << "the dialog was still open after its driver finished";
-                Click(dialog, kSkinDialogOk);
-            }
         });
-        ShowSkinDialog();
-        done = true;
-        driver.join();
+        EXPECT_TRUE(run.shown);
+        EXPECT_TRUE(run.closedByDriver) << "the dialog was still open after its driver pressed OK";
     }
 
-    static void Click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+    static void Click(HWND dialog, int id) { ClickDialogButton(dialog, id); }
     static std::vector<int> Ticks(HWND dialog) {
         std::vector<int> ticks;
         for (int id : kRadioIds) ticks.push_back(static_cast<int>(SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0)));
