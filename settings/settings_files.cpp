@@ -81,7 +81,28 @@ void ApplyEdits(unsigned char* record) {
     }
 }
 
+template <std::size_t N>
+void TerminateField(char (&field)[N]) {
+    if (BoundedLength(field, N) == N) field[N - 1] = '\0';
+}
+
 }  // namespace
+
+bool ReadUserRecord() {
+    char path[kPathCapacity];
+    if (!InstallDirPath("quyhgl0.dat", path, sizeof path)) return false;
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return false;
+    _lread(file.Get(), &g_state.user, sizeof g_state.user);
+    TerminateUserRecordFields(&g_state.user);
+    return true;
+}
+
+void TerminateUserRecordFields(UserRecord* record) {
+    TerminateField(record->name);
+    TerminateField(record->mobile);
+    TerminateField(record->password);
+}
 
 void WriteSettingsFiles() {
     GetInstallDir();

@@ -115,6 +115,40 @@ TEST_F(SettingsFilesTest, WritesNothingWithoutAnInstallDirectory) {
     EXPECT_FALSE(FileExists(File("install.quh")));
 }
 
+// A field of the given size: the text, its NUL, then filler.
+std::string Terminated(const std::string& text, std::size_t size, char filler) {
+    return text + '\0' + std::string(size - text.size() - 1, filler);
+}
+
+TEST_F(SettingsFilesTest, AnEarlierUserRecordWithoutTerminatorsIsEndedInsideEachField) {
+    const struct {
+        const char* name;
+        std::string file;
+        std::string expected;  // the record after reading, from a record of 'z' bytes
+    } cases[] = {
+        {"no NUL anywhere", std::string(492, '\xB0'),
+         std::string(49, '\xB0') + '\0' + std::string(341, '\xB0') + '\0' + std::string(99, '\xB0') + '\0'},
+        {"terminated fields kept as they are", Terminated("Li", 50, 'n') + Terminated("139", 342, 'm') + "secret",
+         Terminated("Li", 50, 'n') + Terminated("139", 342, 'm') + "secret" + std::string(93, 'z') + '\0'},
+        {"longer file: only the record is read", std::string(600, 'A'),
+         std::string(49, 'A') + '\0' + std::string(341, 'A') + '\0' + std::string(99, 'A') + '\0'},
+        {"short file, the rest kept", "abc", "abc" + std::string(46, 'z') + '\0' + std::string(341, 'z') + '\0' +
+                                                 std::string(99, 'z') + '\0'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::memset(&g_state.user, 'z', sizeof g_state.user);
+        ASSERT_TRUE(WriteFileBytes(File("quyhgl0.dat"), c.file));
+        ASSERT_TRUE(ReadUserRecord());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&g_state.user), sizeof g_state.user), c.expected);
+        EXPECT_LT(std::strlen(g_state.user.name), sizeof g_state.user.name);
+        EXPECT_LT(std::strlen(g_state.user.mobile), sizeof g_state.user.mobile);
+        EXPECT_LT(std::strlen(g_state.user.password), sizeof g_state.user.password);
+    }
+    RemoveFile(File("quyhgl0.dat"));
+    EXPECT_FALSE(ReadUserRecord());
+}
+
 // Expected settings record: every byte as the base file held it, except those listed.
 std::string ExpectedRecord(unsigned char base, const std::map<int, int>& changed) {
     std::string record(200, static_cast<char>(base));
