@@ -72,10 +72,10 @@ long FileSize(const char* path) {
 int CompareQuietly(const char* sourceName, const char* targetName) {
     bool formed = BuildPaths(sourceName, targetName);
     long sourceSize = formed ? FileSize(g_state.sourcePath) : -1;
-    if (sourceSize < 0) return kDeployedNoSource;
+    if (sourceSize < 0) return kCompareNoSource;
     long targetSize = FileSize(g_state.destinationPath);
-    if (targetSize < 0) return kDeployedNoTarget;
-    return sourceSize == targetSize ? kDeployedSame : kDeployedSizeDiffers;
+    if (targetSize < 0) return kCompareNoTarget;
+    return sourceSize == targetSize ? kCompareSame : kCompareSizeDiffers;
 }
 
 // The first-pass source of a code-page variant, patched in the install directory before it is copied.
@@ -121,9 +121,9 @@ int CompareDeployedFile(const char* sourceName, const char* targetName, int kind
 
 void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
     CopyToTarget(sourceName, targetName, kind);
-    if (CompareDeployedFile(sourceName, targetName, kind) == kDeployedSame) return;
+    if (CompareDeployedFile(sourceName, targetName, kind) == kCompareSame) return;
     CopyToTarget(sourceName, targetName, kind);
-    if (CompareDeployedFile(sourceName, targetName, kind) != kDeployedSame) ShowCopyMessage(kCopyFormat, targetName);
+    if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) ShowCopyMessage(kCopyFormat, targetName);
 }
 
 void InstallImeFiles(bool secondPass) {

@@ -4,10 +4,10 @@
 #pragma once
 
 // Results of CompareDeployedFile.
-constexpr int kDeployedSame = 0;
-constexpr int kDeployedNoSource = 1;
-constexpr int kDeployedNoTarget = 2;
-constexpr int kDeployedSizeDiffers = 3;
+constexpr int kCompareSame = 0;
+constexpr int kCompareNoSource = 1;
+constexpr int kCompareNoTarget = 2;
+constexpr int kCompareSizeDiffers = 3;
 
 // The file name every IMM variant is placed under, in both system directories.
 inline constexpr char kImeTargetName[] = "quorel4.ime";

@@ -171,12 +171,12 @@ TEST_F(SystemCopyTest, ComparesSizesOnly) {
         const char* target;
         int expected;
     } cases[] = {
-        {"same size, other bytes", "abcdef", "uvwxyz", kDeployedSame},
-        {"identical", "abcdef", "abcdef", kDeployedSame},
-        {"sizes differ", "abcdef", "abc", kDeployedSizeDiffers},
-        {"no target", "abcdef", nullptr, kDeployedNoTarget},
-        {"no source", nullptr, "abc", kDeployedNoSource},
-        {"neither", nullptr, nullptr, kDeployedNoSource},
+        {"same size, other bytes", "abcdef", "uvwxyz", kCompareSame},
+        {"identical", "abcdef", "abcdef", kCompareSame},
+        {"sizes differ", "abcdef", "abc", kCompareSizeDiffers},
+        {"no target", "abcdef", nullptr, kCompareNoTarget},
+        {"no source", nullptr, "abc", kCompareNoSource},
+        {"neither", nullptr, nullptr, kCompareNoSource},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
