@@ -39,6 +39,7 @@ constexpr wchar_t kProductText[] = L"智能岚石输入平台";
 constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
 static_assert(kProductTextSize == 16);
 constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
+static_assert(kPatchCapacity <= kWorkBufferSize);
 
 bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
     return FormatText(path, capacity, "%s%s", g_state.installDir, name);

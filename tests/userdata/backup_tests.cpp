@@ -121,11 +121,13 @@ TEST_F(BackupTest, AFullSetIsPackedInTableOrderWithTheBakCopiesLeftBeside) {
 TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot) {
     const struct {
         const char* missing;
+        bool incompressible;  // present, but its compressed form is longer than its capacity
         bool complete;
         std::size_t kept;  // members in the archive afterwards
     } cases[] = {
-        {"quorpyck.quh", false, 0},  {"quordhz.quh", false, 6},   {"quszsj43.quh", false, 1},
-        {"quorzdfh.quh", false, 14}, {"userck.txt", true, 22},    {"quszsj06.quh", true, 22},
+        {"quorpyck.quh", false, false, 0}, {"quordhz.quh", false, false, 6}, {"quszsj43.quh", false, false, 1},
+        {"quorzdfh.quh", false, false, 14}, {"userck.txt", false, true, 22}, {"quszsj06.quh", false, true, 22},
+        {"quordwdw.txt", true, false, 9},  {"delck.txt", true, true, 22},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.missing);
@@ -134,6 +136,9 @@ TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot)
         CopyText(g_state.installDir, InstallDir().c_str());
         WriteAllRows();
         RemoveFile(Installed(c.missing));
+        if (c.incompressible) {
+            ASSERT_TRUE(WriteFileBytes(Installed(c.missing), NoiseBytes(20000)));
+        }
 
         EXPECT_EQ(CollectBackup(), c.complete);
         std::vector<Member> members = ReadBackup(Archive());
