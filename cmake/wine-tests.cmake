@@ -19,20 +19,26 @@ set_tests_properties(wine_env_down PROPERTIES FIXTURES_CLEANUP wine)
 
 set_property(GLOBAL PROPERTY QUOR_APPDEFAULTS "")
 
-# quor_add_gtest(NAME SOURCES src... [LIBS lib...] [VARIANTS variant...] [FRESH_PREFIX])
+# quor_add_gtest(NAME SOURCES src... [LIBS lib...] [VARIANTS variant...] [FRESH_PREFIX]
+#                [PREFIX_SETUP script])
 # Builds one GoogleTest program and registers each of its cases with ctest. Each variant builds the
 # same objects into NAME-VARIANT.exe, run under a Windows version (winxp64, vista, win7, win10, the
 # program's AppDefaults in the test prefix) or a code page (cp950). FRESH_PREFIX runs every case in a
-# pristine copy of the template prefix.
+# pristine copy of the template prefix; PREFIX_SETUP (implies FRESH_PREFIX) runs "bash script PREFIX"
+# on that copy before its wineserver starts.
 function(quor_add_gtest name)
-  cmake_parse_arguments(ARG "FRESH_PREFIX" "" "SOURCES;LIBS;VARIANTS" ${ARGN})
+  cmake_parse_arguments(ARG "FRESH_PREFIX" "PREFIX_SETUP" "SOURCES;LIBS;VARIANTS" ${ARGN})
   add_library(${name}_objects OBJECT ${ARG_SOURCES})
   target_link_libraries(${name}_objects PUBLIC quortest_support ${ARG_LIBS})
   target_compile_options(${name}_objects PRIVATE ${QUOR_WARNINGS})
 
-  set(environment "")
-  if(ARG_FRESH_PREFIX)
-    list(APPEND environment QUOR_FRESH_PREFIX=1)
+  # Options for tests/wine/run.sh, in one variable: the discovery script flattens lists.
+  set(options "")
+  if(ARG_FRESH_PREFIX OR ARG_PREFIX_SETUP)
+    list(APPEND options fresh)
+  endif()
+  if(ARG_PREFIX_SETUP)
+    list(APPEND options "setup=${ARG_PREFIX_SETUP}")
   endif()
 
   foreach(variant IN ITEMS "" ${ARG_VARIANTS})
@@ -43,17 +49,18 @@ function(quor_add_gtest name)
     endif()
     add_executable(${target} $<TARGET_OBJECTS:${name}_objects> $<TARGET_OBJECTS:quortest_objects>)
     target_link_libraries(${target} PRIVATE ${name}_objects)
-    set(variant_environment ${environment})
+    set(variant_options ${options})
     if(variant STREQUAL "cp950")
-      list(APPEND variant_environment QUOR_CODEPAGE=950)
+      list(APPEND variant_options cp950)
     elseif(NOT variant STREQUAL "")
       set_property(GLOBAL APPEND PROPERTY QUOR_APPDEFAULTS "${target}.exe=${variant}")
     endif()
+    list(JOIN variant_options "," variant_options)
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 120
       TEST_PREFIX "${target}."
-      PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${variant_environment}" TIMEOUT 120)
+      PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "QUOR_RUN_OPTIONS=${variant_options}" TIMEOUT 120)
   endforeach()
 endfunction()
 
@@ -80,4 +87,12 @@ function(quor_prefix_program target path)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${destination}
     VERBATIM)
+endfunction()
+
+# quor_add_host_test(NAME COMMAND...): a test that runs natively (host tools, scripts). It requires
+# the fixture "wine" too: ctest's discovery of the Wine test programs brings the environment up
+# whatever is selected, and the fixture's cleanup is what shuts it down again.
+function(quor_add_host_test name)
+  add_test(NAME ${name} COMMAND ${ARGN})
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300)
 endfunction()

@@ -1,16 +1,32 @@
 #!/usr/bin/env bash
 # Runs a Windows program under wine64 in the test environment: run.sh BUILD_DIR PROGRAM [ARGS...].
 # The test build uses it as its cross-compiling emulator. The environment comes up on first use.
-# QUOR_CODEPAGE=950 runs with code page 950 (default 936); QUOR_FRESH_PREFIX=1 runs the program in
-# a pristine copy of the template prefix that is thrown away afterwards.
+# QUOR_RUN_OPTIONS, a comma-separated list, changes how the program runs:
+#   cp950       code page 950 (Big5) instead of 936 (GBK)
+#   fresh       in a pristine copy of the template prefix, thrown away afterwards
+#   setup=FILE  (with fresh) run "bash FILE PREFIX" on the copy before its wineserver starts, to
+#               change what Wine reads only at start, such as drive types
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 quor_init "$1"
 shift
 quor_env_up || exit 1
 
-if [ "${QUOR_FRESH_PREFIX:-0}" = 1 ]; then
-    prefix=$(quor_fresh_prefix) || exit 1
+fresh=0
+prefix_setup=""
+IFS=, read -ra options <<<"${QUOR_RUN_OPTIONS:-}"
+for option in "${options[@]}"; do
+    case "$option" in
+        cp950) export QUOR_CODEPAGE=950 ;;
+        fresh) fresh=1 ;;
+        setup=*) prefix_setup=${option#setup=} ;;
+        "") ;;
+        *) echo "run.sh: unknown option $option" >&2; exit 2 ;;
+    esac
+done
+
+if [ "$fresh" = 1 ]; then
+    prefix=$(quor_fresh_prefix "$prefix_setup") || exit 1
     trap 'quor_drop_prefix "$prefix"' EXIT
     quor_wine "$prefix" "$@"
     exit $?
