@@ -23,6 +23,7 @@ add_subdirectory(app)
 add_subdirectory(settings)
 add_subdirectory(archive)
 add_subdirectory(resources)
+add_subdirectory(bench)
 
 if(QUOR_BUILD_TESTS)
   include(cmake/wine-tests.cmake)
