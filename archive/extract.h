@@ -4,9 +4,8 @@
 
 #include <cstddef>
 
-// Work buffer layout of an archive read from a file: the archive in the first 128 KiB, the output
-// area after it.
-constexpr std::size_t kArchiveFileCapacity = 131072;
+#include "archive/quz_format.h"
+
 // Where FindMember inflates a member in the work buffer.
 constexpr std::size_t kFoundMemberOffset = 100;
 

@@ -5,7 +5,6 @@
 
 #include <initializer_list>
 
-#include "common/install_state.h"
 #include "common/text.h"
 
 namespace {
@@ -24,10 +23,11 @@ int ForceDelete(const char* path) {
 }
 
 bool RenameAside(const char* path) {
-    char aside[kPathCapacity + 1];
+    // Room for a member path: an install directory of 200 bytes and a member name.
+    char aside[MAX_PATH];
     if (!CopyText(aside, path)) return false;
     std::size_t length = BoundedLength(aside, sizeof aside);
-    if (length < kAsideDigitFromEnd || length > kPathCapacity) return false;
+    if (length < kAsideDigitFromEnd) return false;
     for (char digit : {'2', '1'}) {
         aside[length - kAsideDigitFromEnd] = digit;
         ForceDelete(aside);

@@ -8,5 +8,5 @@ int ForceDelete(const char* path);
 
 // Moves a file that cannot be deleted to the path with its fifth character from the end replaced by
 // '2' (quorel4.ime -> quorel2.ime), clearing that name first; when that move fails, tries once more
-// with '1' in the same place. True when the file was moved. The path is at most 200 bytes.
+// with '1' in the same place. True when the file was moved.
 bool RenameAside(const char* path);

@@ -32,6 +32,10 @@ constexpr std::size_t kAreaDigestGap = 10;
 constexpr std::size_t kAreaOverhead = kAreaNameSlotSize + kAreaDigestGap + kDigestTextSize;
 // The largest member the setup program can extract (output area at the start of the work buffer).
 constexpr std::size_t kLargestMember = kInflateCapacity - kAreaOverhead;
+// An archive read from a file (the skins, of the plain variant) occupies the first 128 KiB of the
+// work buffer, and its members are inflated into the rest.
+constexpr std::size_t kArchiveFileCapacity = 131072;
+constexpr std::size_t kLargestArchiveFileMember = kInflateCapacity - kArchiveFileCapacity - kAreaOverhead;
 
 enum class ArchiveVariant { kDigest, kPlain };
 

@@ -13,9 +13,6 @@
 
 namespace {
 
-// Archive files of the plain variant (the skins) are read by the setup program into 128 KiB.
-constexpr std::size_t kPlainArchiveLimit = 131072;
-
 bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::string>* files) {
     for (const std::string& input : inputs) {
         if (input.size() < 2 || input[0] != '@') {
@@ -65,8 +62,8 @@ bool MemberNameOf(const std::string& path, ArchiveVariant variant, std::string* 
     return true;
 }
 
-bool AddFile(std::vector<unsigned char>& archive, const std::string& path, const std::string& name,
-             std::string* error) {
+bool AddFile(std::vector<unsigned char>& archive, ArchiveVariant variant, const std::string& path,
+             const std::string& name, std::string* error) {
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, &data, error)) return false;
     std::string shown = DisplayName(name);
@@ -74,9 +71,10 @@ bool AddFile(std::vector<unsigned char>& archive, const std::string& path, const
         *error = path + ": member '" + shown + "' is empty; the setup program fails members of 0 bytes";
         return false;
     }
-    if (data.size() > kLargestMember) {
+    std::size_t largest = LargestMemberOf(variant);
+    if (data.size() > largest) {
         *error = path + ": member '" + shown + "' has " + std::to_string(data.size()) +
-                 " bytes; the setup program extracts at most " + std::to_string(kLargestMember);
+                 " bytes; the setup program extracts at most " + std::to_string(largest);
         return false;
     }
     uLongf compressedLength = compressBound(static_cast<uLong>(data.size()));
@@ -115,20 +113,22 @@ int PackCommand(bool plain, const std::string& output, const std::vector<std::st
             Complain(path + ": member '" + DisplayName(name) + "' is already packed from " + earlier->second);
             return kExitFailure;
         }
-        if (!AddFile(archive, path, name, &error)) {
+        if (!AddFile(archive, variant, path, name, &error)) {
             Complain(error);
             return kExitFailure;
         }
     }
 
     std::string error;
+    if (plain && archive.size() > kArchiveFileCapacity) {
+        Complain(output + ": " + std::to_string(archive.size()) +
+                 " bytes; the setup program reads plain-variant archive files of at most " +
+                 std::to_string(kArchiveFileCapacity));
+        return kExitFailure;
+    }
     if (!WriteFileAtomically(output, archive, &error)) {
         Complain(error);
         return kExitFailure;
-    }
-    if (plain && archive.size() > kPlainArchiveLimit) {
-        Complain("warning: " + output + ": " + std::to_string(archive.size()) +
-                 " bytes; the setup program reads archive files of at most " + std::to_string(kPlainArchiveLimit));
     }
     std::printf("%s: %zu members, %zu bytes\n", output.c_str(), files.size(), archive.size());
     return kExitOk;

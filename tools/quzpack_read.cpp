@@ -79,10 +79,11 @@ std::string WalkProblem(const LoadedArchive& archive, const ArchiveWalker& walke
 std::string MemberProblem(const ArchiveRecord& record, ArchiveVariant variant, std::vector<unsigned char>* data) {
     NameProblem nameProblem = CheckMemberName(record.nameField, record.nameFieldSize);
     if (nameProblem != NameProblem::kNone) return DescribeNameProblem(nameProblem);
-    switch (InflateMember(record.data, record.compressedLength, kLargestMember, data)) {
+    std::size_t largest = LargestMemberOf(variant);
+    switch (InflateMember(record.data, record.compressedLength, largest, data)) {
         case InflateResult::kCorrupt: return "the compressed data is not a whole zlib stream";
         case InflateResult::kTooLarge:
-            return "inflates to more than " + std::to_string(kLargestMember) + " bytes, more than the setup program extracts";
+            return "inflates to more than " + std::to_string(largest) + " bytes, more than the setup program extracts";
         case InflateResult::kOk: break;
     }
     if (data->empty()) return "inflates to 0 bytes";
@@ -161,6 +162,11 @@ int VerifyCommand(const std::string& path) {
         ++failures;
     };
     if (archive.bytes[0] != kArchiveKindByte) fail(path + ": the header does not begin with 'Q'");
+    if (walker.Variant() == ArchiveVariant::kPlain && archive.bytes.size() > kArchiveFileCapacity) {
+        fail(path + ": " + std::to_string(archive.bytes.size()) +
+             " bytes; the setup program reads plain-variant archive files of at most " +
+             std::to_string(kArchiveFileCapacity));
+    }
 
     std::set<std::string> names;
     ArchiveRecord record;

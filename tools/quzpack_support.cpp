@@ -133,6 +133,10 @@ std::string DisplayName(const std::string& gbk) {
     return shown;
 }
 
+std::size_t LargestMemberOf(ArchiveVariant variant) {
+    return variant == ArchiveVariant::kPlain ? kLargestArchiveFileMember : kLargestMember;
+}
+
 std::string BaseName(const std::string& path) {
     std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);

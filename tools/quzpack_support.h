@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/quz_format.h"
+
 // Exit statuses of the tool.
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;  // a bad archive, or files that cannot be packed
@@ -32,6 +34,10 @@ bool Utf8ToGbk(const std::string& utf8, std::string* gbk);
 bool GbkToUtf8(const std::string& gbk, std::string* utf8);
 // A stored name for messages: UTF-8 when it converts, otherwise its bytes with \xNN escapes.
 std::string DisplayName(const std::string& gbk);
+
+// The largest member the setup program extracts from an archive of this variant: the plain variant
+// is only read from archive files (the skins), whose members have less room.
+std::size_t LargestMemberOf(ArchiveVariant variant);
 
 // The last component of a path (after its last '/').
 std::string BaseName(const std::string& path);

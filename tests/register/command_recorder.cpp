@@ -1,8 +1,6 @@
-// Stand-in for a system program that the setup program starts (installed into the test prefix as
-// regsvr32.exe and as runas.exe). It appends its command line to C:\quortest\<name>.log, where name
-// is its own file name without extension, and then does what the program it replaces would do
-// with it: as regsvr32, loads the DLL and calls DllRegisterServer (DllUnregisterServer with /u),
-// without any window; as anything else, nothing more.
+// Stand-in for regsvr32 in the test prefix. It appends its command line to C:\quortest\<name>.log,
+// where name is its own file name without extension, and then does what regsvr32 does with it:
+// loads the DLL and calls DllRegisterServer (DllUnregisterServer with /u), without any window.
 #include <windows.h>
 
 #include <cctype>

@@ -1,5 +1,5 @@
-// The size comparison of deployed copies, and the check of the text-service DLL copies that ends an
-// install (the copy message, or the start of qrjcdir at basic trust through the stand-in runas).
+// The check of the text-service DLL copies that ends an install: the copy message, or the start of
+// qrjcdir at basic trust through the stand-in runas.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -52,50 +52,6 @@ protected:
     FileRestorer restore3_{Wow64Dir() + "\\quorsrf.dll"};
     FileRestorer restore4_{SystemDir() + "\\quorel4.ime"};
 };
-
-TEST_F(DeployedCopyTest, ComparisonBySize) {
-    struct Row {
-        const char* name;
-        std::map<std::pair<Place, std::string>, std::string> files;
-        int kind;
-        int result;
-        Place target;
-    };
-    const std::string a(100, 'a');
-    const std::vector<Row> rows = {
-        {"same size", {{{kInstall, "quorel4.ime"}, a}, {{kSystem, "quorel4.ime"}, a}}, kTargetSystem64, 0, kSystem},
-        {"same size, other bytes",
-         {{{kInstall, "quorel4.ime"}, a}, {{kSystem, "quorel4.ime"}, std::string(100, 'b')}},
-         kTargetSystem32, 0, kSystem},
-        {"no source", {{{kSystem, "quorel4.ime"}, a}}, kTargetSystem32, 1, kSystem},
-        {"no target", {{{kInstall, "quorel4.ime"}, a}}, kTargetSystem64, 2, kSystem},
-        {"sizes differ", {{{kInstall, "quorel4.ime"}, a}, {{kSystem, "quorel4.ime"}, a + "!"}}, kTargetSystem64, 3, kSystem},
-        {"WOW64 system directory",
-         {{{kInstall, "quorsrf.dll"}, a}, {{kWow64, "quorsrf.dll"}, a}},
-         kTargetWow64System, 0, kWow64},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Arrange(row.files);
-        const std::string name = row.kind == kTargetWow64System ? "quorsrf.dll" : "quorel4.ime";
-        EXPECT_EQ(CompareDeployedFile(name.c_str(), name.c_str(), row.kind), row.result);
-        EXPECT_STREQ(g_state.sourcePath, PathOf(kInstall, name).c_str());
-        EXPECT_STREQ(g_state.destinationPath, PathOf(row.target, name).c_str());
-    }
-}
-
-TEST_F(DeployedCopyTest, ComparisonInAWow64ProcessSwitchesRedirectionOffAroundIt) {
-    ScriptWow64Process();
-    Arrange({{{kInstall, "quorel4.ime"}, "x"}, {{kSystem, "quorel4.ime"}, "x"}});
-    EXPECT_EQ(CompareDeployedFile("quorel4.ime", "quorel4.ime", kTargetSystem64), 0);
-    EXPECT_EQ(g_osFacts.disableCalls, 1);
-    EXPECT_EQ(g_osFacts.revertCalls, 1);
-}
-
-TEST_F(DeployedCopyTest, BasicTrustLaunchGoesThroughRunas) {
-    LaunchAtBasicTrust();
-    EXPECT_EQ(WaitForLogLines(kRunasLog, 1), std::vector<std::string>{kBasicTrustCommand});
-}
 
 TEST_F(DeployedCopyTest, TextServiceCopiesAreCheckedBeforeQrjcdirStarts) {
     // On Windows 10 the keys the DLLs' registration makes are tested next; here they are present.
