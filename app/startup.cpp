@@ -4,6 +4,7 @@
 #include "app/admin_probe.h"
 #include "app/main_window.h"
 #include "app/payload_resource.h"
+#include "archive/extract.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
@@ -17,15 +18,13 @@ constexpr wchar_t kNeedsAdminText[] =
     L"在弹出菜单中点击“以管理员身份运行”）";
 constexpr wchar_t kPathTooLongText[] =
     L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。安装程序将退出，没有做任何改动。";
-constexpr wchar_t kNoPayloadText[] =
-    L"安装程序不完整：找不到其中的安装数据，或者没有足够的内存。请重新下载安装程序。";
 
 int RunSilentInstall() {
     bool havePayload = AcquirePayload(g_state.instance);
     bool haveBuffer = havePayload && AllocateWorkBuffer();
     if (!havePayload || !haveBuffer) {
         ReleasePayload();
-        ShowMessageW(kNoPayloadText, kCaptionSetupW, MB_OK);
+        ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
         return kExitNoPayload;
     }
     RunInstall();

@@ -2,5 +2,9 @@
 enable_testing()
 add_compile_options(-Wall -Wextra)
 
+add_subdirectory(archive)
+add_subdirectory(tools)
+add_subdirectory(fuzz)
+add_subdirectory(bench)
 add_subdirectory(resources)
 add_subdirectory(payload)

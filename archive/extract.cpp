@@ -1,0 +1,191 @@
+// ExtractAll, VerifyInstalled, FindMember and ExtractArchiveFile over the bounded archive walker.
+// Records are read in place; one member at a time is inflated into the caller's output area, whose
+// real room, not the nominal 2 MiB, bounds what zlib may write.
+#include "archive/extract.h"
+
+#include <windows.h>
+#include <zlib.h>
+
+#include <cstring>
+
+#include "app/progress.h"
+#include "archive/file_clearing.h"
+#include "archive/md5_text.h"
+#include "archive/phrase_backup.h"
+#include "archive/quz_format.h"
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/message_box.h"
+#include "common/text.h"
+
+const wchar_t kMissingPayloadText[] =
+    L"安装程序不完整：找不到其中的安装数据，或者没有足够的内存。请重新下载安装程序。";
+
+namespace {
+
+constexpr char kMemberFailedFormat[] = "没有成功解压复制%s文件！请重新下载安装。";
+constexpr char kReportEntrySuffix[] = "....";
+constexpr char kReportClosingLine[] = "有文件没有成功解压，请重新下载安装！\r\n";
+// Install directory (200 bytes) plus a member name (at most 15 bytes).
+constexpr std::size_t kMemberPathCapacity = kPathCapacity + kDigestNameFieldSize;
+// A member name as shown in messages and reports: a whole field, even one without its NUL.
+constexpr std::size_t kShownNameCapacity = kDigestNameFieldSize + 1;
+
+// Room for the member's data in an output area, leaving the name slot before it and the gap and the
+// digest text (and so the 12-byte phrase trailer) after it.
+std::size_t DataRoom(std::size_t outputRoom) {
+    if (outputRoom <= kAreaOverhead) return 0;
+    std::size_t room = outputRoom - kAreaOverhead;
+    return room < kInflateCapacity ? room : kInflateCapacity;
+}
+
+bool MemberPath(const ArchiveRecord& record, char* path) {
+    if (CheckMemberName(record.nameField, record.nameFieldSize) != NameProblem::kNone) return false;
+    char name[kDigestNameFieldSize];
+    CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
+    return FormatText(path, kMemberPathCapacity, "%s%s", g_state.installDir, name);
+}
+
+bool WriteWholeFile(const char* path, const unsigned char* data, std::size_t length) {
+    UniqueHFile file(_lcreat(path, 0));
+    if (!file) return false;
+    UINT written = _lwrite(file.Get(), reinterpret_cast<LPCCH>(data), static_cast<UINT>(length));
+    return written != static_cast<UINT>(HFILE_ERROR) && written == length;
+}
+
+// Steps 4-8 of one member: inflate, verify, clear the way, convert, write.
+bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned char* outputArea,
+                   std::size_t outputRoom) {
+    char path[kMemberPathCapacity];
+    if (!MemberPath(record, path)) return false;
+
+    unsigned char* data = outputArea + kAreaNameSlotSize;
+    uLongf length = static_cast<uLongf>(DataRoom(outputRoom));
+    if (length == 0) return false;
+    if (uncompress(data, &length, record.data, record.compressedLength) != Z_OK || length == 0) return false;
+
+    if (variant == ArchiveVariant::kDigest) {
+        char* digest = reinterpret_cast<char*>(data + length + kAreaDigestGap);
+        Md5Text(data, length, digest);
+        if (!DigestTextsEqual(digest, record.storedDigest)) return false;
+    }
+
+    if (ForceDelete(path) == -1) RenameAside(path);
+
+    std::size_t writeLength = length;
+    if (MemberNameEquals(record.nameField, record.nameFieldSize, kPhraseBackupMember)) {
+        writeLength = ConvertPhraseBackup(data, length) + kPhraseTrailerSize;
+    }
+    return WriteWholeFile(path, data, writeLength);
+}
+
+void ReportMemberFailure(const char* name) {
+    char text[kMessageCapacity];
+    FormatText(text, kMemberFailedFormat, name);
+    ShowMessageA(text, kCaptionSetup, MB_OK);
+}
+
+void AdvanceProgress() {
+    ++g_state.progressStep;
+    ShowProgress(g_state.progressStep, g_state.progressTotal);
+}
+
+// Whether an installed file matches its record (VerifyInstalled step 2).
+bool InstalledMemberPasses(const ArchiveRecord& record, ArchiveVariant variant, const char* exemptions) {
+    char path[kMemberPathCapacity];
+    if (!MemberPath(record, path)) return false;
+    char digest[kDigestTextSize];
+    std::size_t bytesRead = FileMd5Text(path, digest);
+    if (variant == ArchiveVariant::kPlain) return bytesRead >= record.compressedLength;
+    if (DigestTextsEqual(digest, record.storedDigest)) return true;
+    char name[kDigestNameFieldSize];
+    CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
+    return ContainsName(exemptions, name);
+}
+
+}  // namespace
+
+bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned char* outputArea,
+                std::size_t outputRoom) {
+    if (archive == nullptr || outputArea == nullptr) {
+        ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
+        return false;
+    }
+    ArchiveWalker walker(archive, archiveSize);
+    if (!walker.HasHeader()) return false;
+
+    std::uint32_t succeeded = 0;
+    ArchiveRecord record;
+    for (;;) {
+        WalkStep step = walker.Next(&record);
+        if (step == WalkStep::kEnd || step == WalkStep::kNoMarker) break;
+        char name[kShownNameCapacity];
+        CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
+        CopyText(reinterpret_cast<char*>(outputArea), outputRoom < kAreaNameSlotSize ? outputRoom : kAreaNameSlotSize,
+                 name);
+        if (step == WalkStep::kRecord && ExtractMember(record, walker.Variant(), outputArea, outputRoom)) {
+            ++succeeded;
+        } else {
+            ReportMemberFailure(name);
+        }
+        AdvanceProgress();
+        if (step == WalkStep::kTruncated) break;
+    }
+    return succeeded == walker.Count();
+}
+
+int VerifyInstalled(const unsigned char* archive, std::size_t archiveSize, char* report,
+                    std::size_t reportCapacity, const char* exemptions) {
+    if (report != nullptr && reportCapacity > 0) report[0] = '\0';
+    if (exemptions == nullptr) exemptions = "";
+    ArchiveWalker walker(archive, archiveSize);
+    if (walker.HasHeader() && walker.Count() == 0) return 0;
+
+    std::uint32_t passed = 0;
+    ArchiveRecord record;
+    while (walker.Next(&record) == WalkStep::kRecord) {
+        if (InstalledMemberPasses(record, walker.Variant(), exemptions)) {
+            ++passed;
+            continue;
+        }
+        char name[kShownNameCapacity];
+        CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
+        AppendText(report, reportCapacity, name);
+        AppendText(report, reportCapacity, kReportEntrySuffix);
+    }
+    if (!walker.HasHeader() || passed < walker.Count()) AppendText(report, reportCapacity, kReportClosingLine);
+    return static_cast<int>(passed);
+}
+
+void FindMember(const char* name) {
+    if (g_state.payload == nullptr || g_state.workBuffer == nullptr) return;
+    unsigned char* target = g_state.workBuffer + kFoundMemberOffset;
+    target[0] = 0;
+    target[1] = 0;
+    ArchiveWalker walker(g_state.payload, g_state.payloadSize);
+    ArchiveRecord record;
+    // The search recognises a record by either marker byte, and so stops only where both differ.
+    while (walker.Next(&record, MarkerRule::kEitherByte) == WalkStep::kRecord) {
+        if (!MemberNameEquals(record.nameField, record.nameFieldSize, name)) continue;
+        if (record.compressedLength != 0) {
+            uLongf length = static_cast<uLongf>(kWorkBufferSize - kFoundMemberOffset);
+            uncompress(target, &length, record.data, record.compressedLength);
+        }
+        return;
+    }
+}
+
+bool ExtractArchiveFile(const char* path) {
+    if (g_state.workBuffer == nullptr) return false;
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return false;
+    UINT read = _lread(file.Get(), g_state.workBuffer, kArchiveFileCapacity);
+    if (read == static_cast<UINT>(HFILE_ERROR)) return false;
+    // One byte more means the archive does not fit its 128 KiB: walking the cut part would extract
+    // only some members and take whatever was cut off the last one for garbage.
+    char beyond;
+    if (read == kArchiveFileCapacity && _lread(file.Get(), &beyond, 1) == 1) return false;
+    file.Reset();
+    return ExtractAll(g_state.workBuffer, read, g_state.workBuffer + kArchiveFileCapacity,
+                      kWorkBufferSize - kArchiveFileCapacity);
+}

@@ -1,0 +1,37 @@
+// ForceDelete and RenameAside (see file_clearing.h).
+#include "archive/file_clearing.h"
+
+#include <windows.h>
+
+#include <initializer_list>
+
+#include "common/text.h"
+
+namespace {
+
+// The character replaced counts from the end: before the dot of a three-letter extension.
+constexpr std::size_t kAsideDigitFromEnd = 5;
+
+}  // namespace
+
+int ForceDelete(const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+    HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR) return 0;
+    _lclose(file);
+    return DeleteFileA(path) ? 0 : -1;
+}
+
+bool RenameAside(const char* path) {
+    // Room for a member path: an install directory of 200 bytes and a member name.
+    char aside[MAX_PATH];
+    if (!CopyText(aside, path)) return false;
+    std::size_t length = BoundedLength(aside, sizeof aside);
+    if (length < kAsideDigitFromEnd) return false;
+    for (char digit : {'2', '1'}) {
+        aside[length - kAsideDigitFromEnd] = digit;
+        ForceDelete(aside);
+        if (MoveFileA(path, aside)) return true;
+    }
+    return false;
+}

@@ -1,0 +1,74 @@
+// Md5Text and FileMd5Text over advapi32's MD5 functions, loaded by name on each call so that the
+// setup program does not depend on their export at load time.
+#include "archive/md5_text.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cstring>
+
+#include "archive/quz_format.h"
+#include "common/handles.h"
+
+namespace {
+
+// The context the advapi32 functions fill: the digest is its last 16 bytes.
+struct Md5Context {
+    ULONG count[2];
+    ULONG state[4];
+    unsigned char input[64];
+    unsigned char digest[16];
+};
+
+using Md5InitFn = void(WINAPI*)(Md5Context*);
+using Md5UpdateFn = void(WINAPI*)(Md5Context*, const unsigned char*, unsigned int);
+using Md5FinalFn = void(WINAPI*)(Md5Context*);
+
+template <typename Fn>
+Fn LoadFunction(HMODULE library, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// MD5Update takes a 32-bit length; larger blocks go in pieces.
+constexpr std::size_t kUpdatePiece = 0x40000000;
+
+}  // namespace
+
+void Md5Text(const void* data, std::size_t length, char* text) {
+    std::memset(text, 0, kDigestTextSize);
+    UniqueLibrary advapi(LoadLibraryA("advapi32.dll"));
+    if (!advapi) return;
+    auto init = LoadFunction<Md5InitFn>(advapi.Get(), "MD5Init");
+    auto update = LoadFunction<Md5UpdateFn>(advapi.Get(), "MD5Update");
+    auto final = LoadFunction<Md5FinalFn>(advapi.Get(), "MD5Final");
+    if (init == nullptr || update == nullptr || final == nullptr) return;
+
+    Md5Context context = {};
+    init(&context);
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    while (length > 0) {
+        std::size_t piece = length < kUpdatePiece ? length : kUpdatePiece;
+        update(&context, bytes, static_cast<unsigned int>(piece));
+        bytes += piece;
+        length -= piece;
+    }
+    final(&context);
+    FormatDigestText(context.digest, text);
+}
+
+std::size_t FileMd5Text(const char* path, char* text) {
+    std::memset(text, 0, kDigestTextSize);
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return 0;
+    LONG size = _llseek(file.Get(), 0, FILE_END);
+    _llseek(file.Get(), 0, FILE_BEGIN);
+    // The block has room beyond the size taken, for a file that grows while it is read.
+    if (size < 0 || size > LONG_MAX - 500) return 0;
+    LockedGlobalMemory block(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 500);
+    if (!block) return 0;
+    UINT read = _lread(file.Get(), block.Data(), static_cast<UINT>(size) + 100);
+    if (read == static_cast<UINT>(HFILE_ERROR)) return 0;
+    file.Reset();
+    Md5Text(block.Data(), read, text);
+    return read;
+}

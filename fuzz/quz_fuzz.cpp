@@ -1,0 +1,72 @@
+// libFuzzer target for the untrusted-input paths of the archive format: the bounded walker (with both
+// marker rules), member-name checks and copies, and the phrase-backup conversion. Every byte the
+// code may touch is read here, so AddressSanitizer sees any read past the input.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "archive/phrase_backup.h"
+#include "archive/quz_format.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+unsigned Touch(const unsigned char* bytes, std::size_t length) {
+    unsigned sum = 0;
+    for (std::size_t i = 0; i < length; ++i) sum += bytes[i];
+    return sum;
+}
+
+void WalkArchive(const unsigned char* data, std::size_t size, MarkerRule rule) {
+    ArchiveWalker walker(data, size);
+    ArchiveRecord record;
+    WalkStep step;
+    volatile unsigned sink = 0;
+    while ((step = walker.Next(&record, rule)) != WalkStep::kEnd && step != WalkStep::kNoMarker) {
+        Check(walker.Visited() <= walker.Count());
+        Check(record.nameFieldSize <= NameFieldSize(walker.Variant()));
+        char name[kDigestNameFieldSize + 1];
+        std::size_t copied = CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
+        Check(copied <= record.nameFieldSize && name[copied] == '\0');
+        NameProblem problem = CheckMemberName(record.nameField, record.nameFieldSize);
+        if (problem == NameProblem::kNone) {
+            Check(std::strpbrk(name, "\\/:") == nullptr && std::strstr(name, "..") == nullptr && copied > 0);
+            Check(MemberNameEquals(record.nameField, record.nameFieldSize, name));
+        }
+        sink = sink + Touch(reinterpret_cast<const unsigned char*>(record.nameField), record.nameFieldSize);
+        if (step == WalkStep::kTruncated) break;
+        if (record.storedDigest != nullptr) sink = sink + Touch(record.storedDigest, kDigestTextSize);
+        sink = sink + Touch(record.data, record.compressedLength);
+        Check(walker.Position() <= size);
+    }
+}
+
+void ConvertPhrases(const unsigned char* data, std::size_t size) {
+    // Exactly the room the conversion may use: the data and its 12-byte trailer.
+    std::vector<unsigned char> buffer(data, data + size);
+    buffer.resize(size + kPhraseTrailerSize);
+    std::size_t kept = ConvertPhraseBackup(buffer.data(), size);
+    Check(kept <= size);
+    bool already = size >= kPhraseTrailerSize && std::memcmp(data + size - kPhraseTrailerSize, "QUOR", 4) == 0;
+    if (already) {
+        Check(kept == size - kPhraseTrailerSize && std::memcmp(buffer.data(), data, size) == 0);
+    } else {
+        Check(std::memcmp(buffer.data() + kept, "QUOR", 4) == 0);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Copies of exactly the input's size, so that one byte too far is a heap overflow.
+    std::vector<unsigned char> archive(data, data + size);
+    WalkArchive(archive.data(), archive.size(), MarkerRule::kBothBytes);
+    WalkArchive(archive.data(), archive.size(), MarkerRule::kEitherByte);
+    ConvertPhrases(archive.data(), archive.size());
+    return 0;
+}

@@ -1,0 +1,128 @@
+// Archive test helpers (see archive_fixture.h).
+#include "tests/archive/archive_fixture.h"
+
+#include <windows.h>
+#include <zlib.h>
+
+#include <cstring>
+
+#include "archive/extract.h"
+#include "archive/md5_text.h"
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/text.h"
+
+std::string Compress(const std::string& data) {
+    uLongf length = compressBound(static_cast<uLong>(data.size()));
+    std::string compressed(length, '\0');
+    compress(reinterpret_cast<Bytef*>(compressed.data()), &length, Bytes(data), static_cast<uLong>(data.size()));
+    compressed.resize(length);
+    return compressed;
+}
+
+std::string DigestTextOf(const std::string& data) {
+    char text[kDigestTextSize];
+    Md5Text(data.data(), data.size(), text);
+    return std::string(text, kDigestTextSize);
+}
+
+std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& members) {
+    std::string archive(kArchiveHeaderSize, '\0');
+    for (const TestMember& member : members) {
+        std::string compressed = member.compressed ? *member.compressed : Compress(member.data);
+        std::string head(RecordHeadSize(variant), '\0');
+        head[0] = 'Q';
+        head[1] = 'F';
+        head.replace(2, std::min(member.name.size(), NameFieldSize(variant)), member.name, 0, NameFieldSize(variant));
+        if (variant == ArchiveVariant::kDigest) {
+            std::string digest = member.digest ? *member.digest : DigestTextOf(member.data);
+            digest.resize(kDigestTextSize, '\0');
+            head.replace(2 + kDigestNameFieldSize, kDigestTextSize, digest);
+        }
+        WriteLittleEndian32(reinterpret_cast<unsigned char*>(&head[head.size() - 4]),
+                            static_cast<std::uint32_t>(compressed.size()));
+        archive += head + compressed;
+    }
+    WriteArchiveHeader(reinterpret_cast<unsigned char*>(archive.data()), variant,
+                       static_cast<std::uint32_t>(archive.size()), static_cast<std::uint32_t>(members.size()));
+    return archive;
+}
+
+void SetCount(std::string& archive, std::uint32_t count) {
+    WriteLittleEndian32(reinterpret_cast<unsigned char*>(&archive[6]), count);
+}
+
+std::string TextBytes(std::size_t size, unsigned seed) {
+    std::string text;
+    text.reserve(size + 16);
+    for (unsigned line = seed; text.size() < size; ++line) text += "line " + std::to_string(line * 7) + " of text\r\n";
+    text.resize(size);
+    return text;
+}
+
+std::string NoiseBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = seed * 2654435761u + 1;
+    for (char& byte : bytes) {
+        state = state * 1664525u + 1013904223u;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+std::string FixtureDir() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path, length);
+    return dir.substr(0, dir.find_last_of('\\') + 1) + "fixtures\\";
+}
+
+const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
+
+std::string MemberFailedText(const std::string& name) { return "没有成功解压复制" + name + "文件！请重新下载安装。"; }
+
+void ArchiveTest::SetUp() {
+    QuorTest::SetUp();
+    installDir_ = scratch.Path() + "inst\\";
+    CreateDirectoryA(installDir_.c_str(), nullptr);
+    CopyText(g_state.installDir, installDir_.c_str());
+    workBuffer.assign(kWorkBufferSize + kGuardSize, kGuardByte);
+    std::memset(workBuffer.data(), 0, kWorkBufferSize);
+    g_state.workBuffer = workBuffer.data();
+}
+
+void ArchiveTest::TearDown() {
+    EXPECT_TRUE(WorkBufferGuardIntact());
+    g_state.workBuffer = nullptr;
+    g_state.payload = nullptr;
+    QuorTest::TearDown();
+}
+
+std::vector<std::string> ArchiveTest::FilesOutsideInstallDir() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find(FindFirstFileA((scratch.Path() + "*").c_str(), &entry));
+    if (!find) return names;
+    do {
+        std::string name = entry.cFileName;
+        if (name != "." && name != ".." && name != "inst") names.push_back(name);
+    } while (FindNextFileA(find.Get(), &entry));
+    return names;
+}
+
+bool ArchiveTest::WorkBufferGuardIntact() const {
+    for (std::size_t i = kWorkBufferSize; i < workBuffer.size(); ++i) {
+        if (workBuffer[i] != kGuardByte) return false;
+    }
+    return true;
+}
+
+bool ArchiveTest::Extract(const std::string& archive) {
+    return ExtractAll(Bytes(archive), archive.size(), g_state.workBuffer, kWorkBufferSize);
+}
+
+std::vector<std::string> ArchiveTest::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const RecordedMessage& message : messages.shown) texts.push_back(message.text);
+    return texts;
+}

@@ -1,0 +1,65 @@
+// Shared by the archive tests: archives built byte by byte (so that damaged ones can be made too),
+// the fixture archives the packer made at build time, and a fixture with a scratch install
+// directory and a work buffer followed by guard bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/quz_format.h"
+#include "tests/support/test_support.h"
+
+// One record to build. The name goes into its field as raw bytes (cut at the field's size, so a
+// name of the field's full length is not terminated); digest and compressed, when given, replace the
+// digest text of the data and the zlib stream of the data.
+struct TestMember {
+    std::string name;
+    std::string data;
+    std::optional<std::string> digest = std::nullopt;
+    std::optional<std::string> compressed = std::nullopt;
+};
+
+std::string Compress(const std::string& data);
+std::string DigestTextOf(const std::string& data);  // 34 bytes, through Md5Text
+std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& members);
+// Sets the header's member count.
+void SetCount(std::string& archive, std::uint32_t count);
+
+// Deterministic filler: compressible text, or bytes that do not compress.
+std::string TextBytes(std::size_t size, unsigned seed = 1);
+std::string NoiseBytes(std::size_t size, unsigned seed = 1);
+
+// Folder of the archives and inputs that the packer made (next to the test program), ends with '\'.
+std::string FixtureDir();
+
+const unsigned char* Bytes(const std::string& text);
+
+// The normal per-member failure message, as the program formats it.
+std::string MemberFailedText(const std::string& name);
+
+class ArchiveTest : public QuorTest {
+protected:
+    static constexpr std::size_t kGuardSize = 4096;
+    static constexpr unsigned char kGuardByte = 0xA5;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // The install directory (inside the scratch directory, so that escapes can be seen), with '\'.
+    const std::string& InstallDir() const { return installDir_; }
+    std::string Installed(const std::string& name) const { return installDir_ + name; }
+    // Files in the scratch directory outside the install directory.
+    std::vector<std::string> FilesOutsideInstallDir() const;
+    // Whether the bytes after the work buffer are untouched.
+    bool WorkBufferGuardIntact() const;
+
+    bool Extract(const std::string& archive);  // ExtractAll into the start of the work buffer
+    std::vector<std::string> MessageTexts() const;
+
+    ScratchDir scratch;
+    std::vector<unsigned char> workBuffer;
+
+private:
+    std::string installDir_;
+};
