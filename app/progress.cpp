@@ -1,4 +1,4 @@
-// ShowProgress and DrawProgressBar (see progress.h).
+// ShowProgress, RepaintInstallPage and DrawProgressBar (see progress.h).
 #include "app/progress.h"
 
 #include <algorithm>
@@ -13,6 +13,11 @@ void ShowProgress(int step, int total) {
     WindowDc dc(g_state.mainWindow);
     if (!dc) return;
     DrawProgressBar(dc.Get(), static_cast<int>(std::max<long long>(position, INT_MIN)), total);
+}
+
+void RepaintInstallPage() {
+    if (g_state.runMode == kRunModeSilent || g_state.mainWindow == nullptr) return;
+    // The install page has no painter of its own yet; this is where it is drawn once it has one.
 }
 
 void DrawProgressBar(HDC dc, int position, int total) {

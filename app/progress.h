@@ -1,5 +1,5 @@
-// The progress bar of the install page: drawn directly by the steps of the install as they work,
-// outside WM_PAINT, into the main window.
+// The progress bar of the install page and the repaint of that page: drawn directly by the steps of
+// the install as they work, outside WM_PAINT, into the main window.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,10 @@ constexpr int kProgressHeadroom = 15;
 // Draws the bar at step of total at once into the main window; nothing in the silent install mode
 // or when there is no window.
 void ShowProgress(int step, int total);
+
+// Repaints the install page at once into the main window between the steps of the install (the
+// page's painter draws "正在复制文件" there); nothing in the silent install mode or without a window.
+void RepaintInstallPage();
 
 // Draws the bar into dc: the empty white bar when position is below 1, otherwise the filled part in
 // the progress brush (the full length when position passes total). The brush stays selected.

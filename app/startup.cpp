@@ -27,10 +27,14 @@ int RunSilentInstall() {
         ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
         return kExitNoPayload;
     }
+    // No window: the IMM interface, and no system bitness or Windows 10 flag of window creation.
+    g_state.interfaceChoice = kInterfaceImm;
+    g_state.systemBits = 0;
+    g_state.isWindows10 = 0;
     RunInstall();
     FreeWorkBuffer();
     ReleasePayload();
-    return kExitSuccess;
+    return SilentInstallExitCode(g_state.installFaults);
 }
 
 int RunWindow(HINSTANCE instance, int showCommand) {
@@ -45,6 +49,14 @@ int RunWindow(HINSTANCE instance, int showCommand) {
 }
 
 }  // namespace
+
+int SilentInstallExitCode(int installFaults) {
+    if (installFaults & kFaultNotStarted) return kExitNoPayload;
+    int code = kExitSuccess;
+    if (installFaults & kFaultIncompleteExtraction) code |= kExitIncompleteExtraction;
+    if (installFaults & kFaultSystemCopy) code |= kExitSystemCopyFailed;
+    return code;
+}
 
 int ChooseRunMode(const char* commandLine) {
     if (ContainsName(commandLine, "regqu32")) return kRunModeWindow;

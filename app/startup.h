@@ -3,10 +3,19 @@
 
 #include <windows.h>
 
-// Exit codes of the setup program. Window mode always ends with 0, as does a refused start.
+// Exit codes of the setup program. Window mode always ends with 0, as does a refused start. The
+// silent install ends with 0 when the install completed; otherwise with 2 when it could not start,
+// or with the sum of 4 and 8 for the faults it reported to the user and went on after.
 constexpr int kExitSuccess = 0;
 // The silent install could not start: the payload resource or the work buffer is missing.
 constexpr int kExitNoPayload = 2;
+// The payload did not unpack completely (a member failed to inflate, verify or be written).
+constexpr int kExitIncompleteExtraction = 4;
+// A file could not be placed in the Windows, System or WOW64 system directory.
+constexpr int kExitSystemCopyFailed = 8;
+
+// The silent install's exit code for the kFault* bits the install procedure left.
+int SilentInstallExitCode(int installFaults);
 
 // Run mode chosen by the command line: "regqu32" keeps the window, otherwise "setqusrf32" selects
 // the silent install. Both words may stand anywhere, in any capitals.

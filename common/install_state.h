@@ -23,6 +23,12 @@ constexpr int kBackupNone = 0;
 constexpr int kBackupTaken = 1;
 constexpr int kBackupRestoreWanted = 2;
 
+// Faults the install procedure met and reported to the user, as bits of g_state.installFaults. The
+// install goes on after them; the silent install turns them into its exit code.
+constexpr int kFaultNotStarted = 1;             // no payload or work buffer: nothing was installed
+constexpr int kFaultIncompleteExtraction = 2;   // a payload member was not written and verified
+constexpr int kFaultSystemCopy = 4;             // a file could not be placed in a system directory
+
 // The work buffer shared, one use after another, by painting, extraction, backup, skins and detection.
 constexpr std::size_t kWorkBufferSize = 2097152;
 
@@ -104,6 +110,7 @@ struct InstallState {
     int backupState;
     int registrationResult;
     int detectionCount;
+    int installFaults;   // kFault* bits of the last install procedure
     PreloadList preload;
 
     // User information, skin dialog answers and the settings record.

@@ -1,10 +1,207 @@
-// The install procedure. The steps are filled in as the subsystems they call are built; for now it
-// only records the install directory, which every later step appends its file names to.
+// The install procedure (see install_procedure.h): the order of the install's steps, the progress
+// they advance, the removal and renaming of the files of the other interface, and the faults the
+// silent install reports through its exit code.
 #include "deploy/install_procedure.h"
 
+#include <windows.h>
+#include <direct.h>
+
+#include <cstdio>
+
+#include "app/progress.h"
+#include "archive/extract.h"
+#include "archive/file_clearing.h"
+#include "archive/user_backup.h"
+#include "common/install_state.h"
+#include "common/message_box.h"
+#include "common/product.h"
+#include "common/text.h"
+#include "deploy/dir_security.h"
 #include "deploy/install_paths.h"
+#include "deploy/os_info.h"
+#include "deploy/system_copy.h"
+#include "register/keyboard_layout.h"
+#include "register/registry_entries.h"
+#include "register/text_service.h"
+
+namespace {
+
+constexpr DWORD kStepPauseMs = 50;
+
+// The IMM files, removed from the install directory by a TSF install.
+constexpr const char* kImmFiles[] = {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime",
+                                     "quorel4.ime", "quorel64.ime", "quorel32.ime"};
+// The text-service DLLs, removed by an IMM install.
+constexpr const char* kTextServiceFiles[] = {"qsrf732.dll", "qsrf764.dll", "quorsrf.dll", "quorsrf6.dll"};
+
+void AdvanceProgress(int steps) {
+    g_state.progressStep += steps;
+    ShowProgress(g_state.progressStep, g_state.progressTotal);
+}
+
+// A file of the install directory by name; false when the path would not fit (the step is skipped
+// rather than run on a cut path).
+bool InstallPath(char (&path)[kPathCapacity], const char* name) {
+    return FormatText(path, "%s%s", g_state.installDir, name);
+}
+
+void RemoveInstalled(const char* name) {
+    char path[kPathCapacity];
+    if (InstallPath(path, name)) std::remove(path);
+}
+
+void RenameInstalled(const char* from, const char* to) {
+    char fromPath[kPathCapacity];
+    char toPath[kPathCapacity];
+    if (InstallPath(fromPath, from) && InstallPath(toPath, to)) std::rename(fromPath, toPath);
+}
+
+void CopyInstalled(const char* from, const char* to) {
+    char fromPath[kPathCapacity];
+    char toPath[kPathCapacity];
+    if (InstallPath(fromPath, from) && InstallPath(toPath, to)) CopyFileA(fromPath, toPath, FALSE);
+}
+
+// The programs an earlier install may still hold: a program of an earlier version, and the one the
+// autorun entry starts, which the payload then brings anew.
+void RemoveOldPrograms() {
+    for (const char* name : {"quortav6.exe", "quortavo.exe"}) {
+        char path[kPathCapacity];
+        if (!InstallPath(path, name)) continue;
+        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+        ForceDelete(path);
+    }
+}
+
+void ShowIncompleteExtraction() {
+    char text[kMessageCapacity];
+    CopyText(text, kIncompleteExtractionText);
+    AppendText(text, kHomePageUrl);
+    AppendText(text, kIncompleteExtractionClosing);
+    ShowMessageA(text, kCaptionSetupWubi, MB_OK);
+}
+
+// Unpacks the payload; the keep-data question follows only a complete extraction.
+void UnpackPayload() {
+    RemoveOldPrograms();
+    if (!ExtractAll(g_state.payload, g_state.payloadSize, g_state.workBuffer, kWorkBufferSize)) {
+        ShowIncompleteExtraction();
+        g_state.installFaults |= kFaultIncompleteExtraction;
+        return;
+    }
+    AskToKeepEarlierData();
+}
+
+// Leaves in the install directory the files of the chosen interface. Before Windows 10 the
+// text-service variants take the names of the text-service DLLs.
+void KeepFilesOfTheInterface() {
+    if (g_state.interfaceChoice != kInterfaceTsf) {
+        for (const char* name : kTextServiceFiles) RemoveInstalled(name);
+        return;
+    }
+    for (const char* name : kImmFiles) RemoveInstalled(name);
+    if (g_state.isWindows10) {
+        RemoveInstalled("qsrf732.dll");
+        RemoveInstalled("qsrf764.dll");
+        return;
+    }
+    RemoveInstalled("quorsrf.dll");
+    RenameInstalled("qsrf732.dll", "quorsrf.dll");
+    RemoveInstalled("quorsrf6.dll");
+    RenameInstalled("qsrf764.dll", "quorsrf6.dll");
+}
+
+void PlaceTextServiceDlls() {
+    if (g_state.systemBits == 32) {
+        CopyAndVerify("quorsrf.dll", "quorsrf.dll", kTargetSystem32);
+        return;
+    }
+    CopyAndVerify("quorsrf.dll", "quorsrf.dll", kTargetWow64System);
+    AdvanceProgress(1);
+    CopyAndVerify("quorsrf6.dll", "quorsrf6.dll", kTargetSystem64);
+}
+
+void StartSetup64() {
+    char command[2 * kPathCapacity + 32];
+    if (FormatText(command, "%ssetupw64.exe regqu32=%s", g_state.installDir, g_state.installDir)) {
+        WinExec(command, SW_SHOW);
+    }
+}
+
+}  // namespace
+
+void DeployFiles(bool secondPass) {
+    _mkdir(g_state.installDir);
+    if (g_state.osMajorVersion > 5) SetLowIntegrity();
+    AdvanceProgress(1);
+    RepaintInstallPage();
+    Sleep(kStepPauseMs);
+
+    if (!secondPass) UnpackPayload();
+    AdvanceProgress(1);
+    RepaintInstallPage();
+
+    // The phrase data the input method works on starts from the backed-up libraries.
+    CopyInstalled("quorcyzk.bak", "quorcyzk.dat");
+    CopyInstalled("quorpyck.bak", "quorpyck.dat");
+    Sleep(kStepPauseMs);
+    AdvanceProgress(2);
+
+    KeepFilesOfTheInterface();
+    AdvanceProgress(1);
+
+    if (g_state.interfaceChoice == kInterfaceTsf) {
+        PlaceTextServiceDlls();
+    } else {
+        InstallImeFiles(secondPass);
+        if (secondPass) return;
+    }
+
+    AdvanceProgress(1);
+    CopyAndVerify("quordel8.exe", "quordel8.exe", kTargetWindows);
+    AdvanceProgress(1);
+    WriteUninstallEntry();
+    AdvanceProgress(1);
+}
 
 void RunInstall() {
-    if (!GetInstallDir()) return;
+    g_state.installFaults = 0;
+    // Nothing may be written without a complete install directory, or without the payload to unpack.
+    if (!GetInstallDir()) {
+        g_state.installFaults |= kFaultNotStarted;
+        return;
+    }
+    if (g_state.payload == nullptr || g_state.workBuffer == nullptr) {
+        ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
+        g_state.installFaults |= kFaultNotStarted;
+        return;
+    }
+
     WritePathFiles();
+    CreateSecuredDirectory(g_state.installDir);
+    GrantUserFullAccess(g_state.installDir);
+    char filer[kPathCapacity];
+    if (InstallPath(filer, "filer\\")) _mkdir(filer);
+
+    DeployFiles(false);
+    GrantUserFullAccess(g_state.installDir);
+    SetLowIntegrity();
+    AdvanceProgress(1);
+
+    bool imm = g_state.interfaceChoice != kInterfaceTsf;
+    if (imm) {
+        RegisterImmInputMethod();
+        DeployFiles(true);
+    } else {
+        g_state.registrationResult = RegisterTextService();
+    }
+
+    AdvanceProgress(1);
+    WriteUserAgentToken();
+    AdvanceProgress(1);
+    char autorun[kPathCapacity + 16];
+    if (FormatText(autorun, "%squortavo.exe qu", g_state.installDir)) WriteAutorunEntry(autorun);
+    AdvanceProgress(1);
+
+    if (imm && Is64BitSystem()) StartSetup64();
 }

@@ -86,15 +86,20 @@ const char* PatchedVariant(const char* gbkName, const char* big5Name) {
     return name;
 }
 
-void RepaintInstallingPage() {
-    if (g_state.mainWindow != nullptr) {
-        InvalidateRect(g_state.mainWindow, nullptr, FALSE);
-        UpdateWindow(g_state.mainWindow);
-    }
+// The IMM placement starts the progress display over.
+void RestartProgressForImeFiles() {
+    RepaintInstallPage();
     Sleep(kRepaintPauseMs);
     g_state.progressStep = 0;
     g_state.progressTotal = kImeProgressTotal;
     ShowProgress(g_state.progressStep, g_state.progressTotal);
+}
+
+CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName, int kind) {
+    SelectTargetDir(kind);
+    CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
+    ReportOutcome(outcome, targetName);
+    return outcome;
 }
 
 void ForceDeleteInInstallDir(const char* name) {
@@ -109,9 +114,7 @@ void CopyOneFile(const char* sourceName, const char* targetName) {
 }
 
 void CopyToTarget(const char* sourceName, const char* targetName, int kind) {
-    SelectTargetDir(kind);
-    CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
-    ReportOutcome(outcome, targetName);
+    CopyToTargetAndReport(sourceName, targetName, kind);
 }
 
 int CompareDeployedFile(const char* sourceName, const char* targetName, int kind) {
@@ -119,15 +122,23 @@ int CompareDeployedFile(const char* sourceName, const char* targetName, int kind
     return RunWithoutRedirection([&] { return CompareQuietly(sourceName, targetName); });
 }
 
+// A copy that ends with its last attempt failed counts as a fault even when the sizes then agree (an
+// earlier file of the same size stayed in place): its message has told the user so.
 void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
-    CopyToTarget(sourceName, targetName, kind);
-    if (CompareDeployedFile(sourceName, targetName, kind) == kCompareSame) return;
-    CopyToTarget(sourceName, targetName, kind);
-    if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) ShowCopyMessage(kCopyFormat, targetName);
+    CopyOutcome outcome = CopyToTargetAndReport(sourceName, targetName, kind);
+    if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) {
+        outcome = CopyToTargetAndReport(sourceName, targetName, kind);
+        if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) {
+            ShowCopyMessage(kCopyFormat, targetName);
+            g_state.installFaults |= kFaultSystemCopy;
+            return;
+        }
+    }
+    if (outcome != CopyOutcome::kCopied) g_state.installFaults |= kFaultSystemCopy;
 }
 
 void InstallImeFiles(bool secondPass) {
-    RepaintInstallingPage();
+    RestartProgressForImeFiles();
     if (Is64BitSystem()) {
         GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
         const char* source32 = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");

@@ -85,6 +85,7 @@ TEST_F(SystemCopyTest, AMissingSourceGivesTwoUnpackMessagesWithThePathThenTheCop
     EXPECT_EQ(Texts(), (std::vector<std::string>{UnpackMessage(destination), UnpackMessage(destination),
                                                  CopyMessage("quortst1.dll")}));
     EXPECT_FALSE(FileExists(destination));
+    EXPECT_EQ(g_state.installFaults, kFaultSystemCopy);
 }
 
 TEST_F(SystemCopyTest, EachKindReachesItsDirectoryWithRedirectionOffAroundEachStep) {
@@ -145,22 +146,38 @@ TEST_F(SystemCopyTest, ADestinationInUseIsMovedAsideAndReplaced) {
     EXPECT_EQ(Read(destination), "the new input method");
     EXPECT_EQ(Read(aside), "running");
     EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(g_state.installFaults, 0);
 }
 
+// A locked file of the source's size passes the size check, so the copy is not tried again; its
+// message has still told the user that the file was not replaced, and the fault stays recorded.
 TEST_F(SystemCopyTest, ADestinationThatCannotBeMovedAsideIsReportedWithItsPathThenItsName) {
     Install("probe.ime", "the new input method");
     std::string destination = Keep(SystemDir() + "\\quortst5.ime");
     Keep(SystemDir() + "\\quortst2.ime");
     Keep(SystemDir() + "\\quortst1.ime");
-    ASSERT_TRUE(WriteFileBytes(destination, "locked"));
-    {
-        UniqueHandle locked(
-            CreateFileA(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(locked.Valid());
-        CopyAndVerify("probe.ime", "quortst5.ime", kTargetSystem64);
+    const struct {
+        const char* locked;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"locked", {CopyMessage(destination), CopyMessage(destination), CopyMessage("quortst5.ime")}},
+        {"an old input method!", {CopyMessage(destination)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.locked);
+        messages.shown.clear();
+        g_state.installFaults = 0;
+        ASSERT_TRUE(WriteFileBytes(destination, c.locked));
+        {
+            UniqueHandle locked(
+                CreateFileA(destination.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(locked.Valid());
+            CopyAndVerify("probe.ime", "quortst5.ime", kTargetSystem64);
+        }
+        EXPECT_EQ(Texts(), c.texts);
+        EXPECT_EQ(Read(destination), c.locked);
+        EXPECT_EQ(g_state.installFaults, kFaultSystemCopy);
     }
-    EXPECT_EQ(Texts(), (std::vector<std::string>{CopyMessage(destination), CopyMessage(destination), CopyMessage("quortst5.ime")}));
-    EXPECT_EQ(Read(destination), "locked");
 }
 
 TEST_F(SystemCopyTest, ComparesSizesOnly) {
