@@ -25,7 +25,7 @@ int RunSilentInstall() {
     if (!havePayload || !haveBuffer) {
         ReleasePayload();
         ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
-        return kExitNoPayload;
+        return kExitNotStarted;
     }
     // No window: the IMM interface, and no system bitness or Windows 10 flag of window creation.
     g_state.interfaceChoice = kInterfaceImm;
@@ -51,7 +51,7 @@ int RunWindow(HINSTANCE instance, int showCommand) {
 }  // namespace
 
 int SilentInstallExitCode(int installFaults) {
-    if (installFaults & kFaultNotStarted) return kExitNoPayload;
+    if (installFaults & kFaultNotStarted) return kExitNotStarted;
     int code = kExitSuccess;
     if (installFaults & kFaultIncompleteExtraction) code |= kExitIncompleteExtraction;
     if (installFaults & kFaultSystemCopy) code |= kExitSystemCopyFailed;
@@ -70,14 +70,16 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand
     g_state.oemCodePage = GetOEMCP();
     g_state.runMode = kRunModeWindow;
 
+    // A refused start installs nothing; a silent install asked for says so in its exit code.
+    const int refusedCode = ChooseRunMode(commandLine) == kRunModeSilent ? kExitNotStarted : kExitSuccess;
     // The install directory must fit its 200 bytes: refuse before anything is written.
     if (!GetInstallDir()) {
         ShowMessageW(kPathTooLongText, kCaptionSetupW, MB_OK);
-        return kExitSuccess;
+        return refusedCode;
     }
     if (LacksAdminRights()) {
         ShowMessageW(kNeedsAdminText, kCaptionProductW, MB_OK);
-        return kExitSuccess;
+        return refusedCode;
     }
 
     g_state.runMode = ChooseRunMode(commandLine);

@@ -3,12 +3,13 @@
 
 #include <windows.h>
 
-// Exit codes of the setup program. Window mode always ends with 0, as does a refused start. The
-// silent install ends with 0 when the install completed; otherwise with 2 when it could not start,
-// or with the sum of 4 and 8 for the faults it reported to the user and went on after.
+// Exit codes of the setup program. Window mode always ends with 0, as does a refused start of it.
+// The silent install ends with 0 when the install completed; otherwise with 2 when it could not
+// start, or with the sum of 4 and 8 for the faults it reported to the user and went on after.
 constexpr int kExitSuccess = 0;
-// The silent install could not start: the payload resource or the work buffer is missing.
-constexpr int kExitNoPayload = 2;
+// The silent install did not start and installed nothing: no administrator rights, a Program Files
+// path too long for the install directory, or no payload resource or work buffer.
+constexpr int kExitNotStarted = 2;
 // The payload did not unpack completely (a member failed to inflate, verify or be written).
 constexpr int kExitIncompleteExtraction = 4;
 // A file could not be placed in the Windows, System or WOW64 system directory.

@@ -1,6 +1,7 @@
 // The real setup.exe started as a user starts it: its window, the refusal without administrator
-// rights, the Windows XP start without a probe and a Program Files path too long for the install
-// directory. The silent mode installs, so it runs on a fresh machine (silent_install_e2e_tests).
+// rights (also of a silent install), the Windows XP start without a probe and a Program Files path
+// too long for the install directory. A silent install that starts installs, so it runs on a fresh
+// machine (silent_install_e2e_tests).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,23 +82,34 @@ TEST_F(SetupStartTest, OpensTheFixedSizeCentredMainWindowWithItsTitle) {
     EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\"));
 }
 
+// A silent install asked for says in its exit code that it did not start.
 TEST_F(SetupStartTest, RefusesToRunWhenThePathFileCannotBeWritten) {
-    ASSERT_TRUE(WriteFileBytes(PathFile(), "D:\\Earlier\\quorel8\\"));
-    UniqueHandle held(CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(held.Valid());
+    const struct {
+        const wchar_t* arguments;
+        DWORD exitCode;
+    } cases[] = {{L"", 0}, {L"setqusrf32", 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.arguments, c.arguments + wcslen(c.arguments)));
+        ASSERT_TRUE(WriteFileBytes(PathFile(), "D:\\Earlier\\quorel8\\"));
+        UniqueHandle held(
+            CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
 
-    ASSERT_TRUE(StartProgram(SetupPath(), L"", &setup));
-    MessageBoxInfo box;
-    ASSERT_TRUE(WaitForMessageBox(setup.info.dwProcessId, kWaitMs, &box));
-    EXPECT_EQ(box.caption, L"智能岚石");
-    EXPECT_EQ(box.text,
-              L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，"
-              L"在弹出菜单中点击“以管理员身份运行”）");
-    EXPECT_EQ(WaitForWindow(kMainWindowClassW, setup.info.dwProcessId, 0), nullptr);
-    AnswerMessageBox(box.window, IDOK);
-    EXPECT_EQ(setup.Wait(kWaitMs), 0u);
-    held.Reset();
-    EXPECT_EQ(ReadFileBytes(PathFile()), std::string("D:\\Earlier\\quorel8\\"));
+        SetupProcess refused;
+        ASSERT_TRUE(StartProgram(SetupPath(), c.arguments, &refused));
+        MessageBoxInfo box;
+        ASSERT_TRUE(WaitForMessageBox(refused.info.dwProcessId, kWaitMs, &box));
+        EXPECT_EQ(box.caption, L"智能岚石");
+        EXPECT_EQ(box.text,
+                  L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，"
+                  L"在弹出菜单中点击“以管理员身份运行”）");
+        EXPECT_EQ(WaitForWindow(kMainWindowClassW, refused.info.dwProcessId, 0), nullptr);
+        AnswerMessageBox(box.window, IDOK);
+        EXPECT_EQ(refused.Wait(kWaitMs), c.exitCode);
+        held.Reset();
+        EXPECT_EQ(ReadFileBytes(PathFile()), std::string("D:\\Earlier\\quorel8\\"));
+        EXPECT_FALSE(FileExists("C:\\Program Files\\quorel8\\quorel4.ime"));
+    }
 }
 
 TEST_F(SetupStartTest, MakesNoProbeOnWindowsXp) {

@@ -34,6 +34,23 @@ TEST(RunModeTest, ChoosesTheModeFromTheWords) {
     }
 }
 
+TEST(RunModeTest, TheSilentInstallsExitCodeNamesEveryFaultItWentOnAfter) {
+    const struct {
+        int faults;
+        int exitCode;
+    } cases[] = {
+        {0, 0},
+        {kFaultIncompleteExtraction, 4},
+        {kFaultSystemCopy, 8},
+        {kFaultIncompleteExtraction | kFaultSystemCopy, 12},
+        {kFaultNotStarted, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.faults);
+        EXPECT_EQ(SilentInstallExitCode(c.faults), c.exitCode);
+    }
+}
+
 class AdminProbeTest : public QuorTest {
 protected:
     void SetUp() override {
