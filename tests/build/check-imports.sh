@@ -2,6 +2,8 @@
 # check-imports.sh PROGRAM...: every program must import system DLLs only (static C/C++ runtime and
 # zlib), so that setup.exe runs on a bare Windows.
 set -u
+# Windows matches DLL names without regard to case (the i686 import library names IMM32.DLL).
+shopt -s nocasematch
 allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|IMM32|msvcrt|ntdll|COMCTL32|OLE32)\.dll$'
 status=0
 for program in "$@"; do
