@@ -51,14 +51,16 @@ awk -v bytes="$bytes" -v members="$members" -v runs="$runs" -v source_text="$sou
     -v setup_best="$(value "$setup" best_ms)" -v setup_median="$(value "$setup" median_ms)" \
     -v native_best="$(value "$native" best_ms)" -v native_median="$(value "$native" median_ms)" \
     -v by_name="$(value "$setup" md5_by_name_us)" -v direct="$(value "$setup" md5_direct_us)" \
-    -v steps="$(printf '%s\n' "$setup" | grep inflate_ms)" 'BEGIN {
+    -v steps="$(printf '%s\n' "$setup" | grep inflate_ms)" \
+    -v native_steps="$(printf '%s\n' "$native" | grep inflate_ms)" 'BEGIN {
     setup_rate = bytes / setup_best / 1000; native_rate = bytes / native_best / 1000
     printf "archive: %s\n", source_text
     printf "         %d members, %.2f MB inflated; best of %d runs into an empty directory\n", members, bytes / 1e6, runs
     printf "setup ExtractAll under wine64:   %8.1f ms  %7.1f MB/s  (median %.1f ms)\n", setup_best, setup_rate, setup_median
     printf "native inflate + MD5 + write:    %8.1f ms  %7.1f MB/s  (median %.1f ms)\n", native_best, native_rate, native_median
     printf "ratio setup / native:            %.2f\n", setup_rate / native_rate
-    printf "setup steps on their own under wine64 (ms): %s\n", steps
+    printf "steps on their own, setup under wine64: %s\n", steps
+    printf "steps on their own, native:             %s\n", native_steps
     printf "MD5 functions loaded by name per digest: %.2f us each (%.2f us through kept pointers), %.2f ms for the archive\n",
         by_name, direct, (by_name - direct) * members / 1000
 }'
