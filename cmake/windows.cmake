@@ -19,7 +19,10 @@ target_link_libraries(quorsetup PUBLIC ${QUOR_ZLIB} user32 gdi32 advapi32 shell3
 
 add_subdirectory(common)
 add_subdirectory(deploy)
+add_subdirectory(register)
+add_subdirectory(detect)
 add_subdirectory(app)
+add_subdirectory(settings)
 add_subdirectory(archive)
 add_subdirectory(resources)
 add_subdirectory(bench)

@@ -64,10 +64,20 @@ function(quor_add_gtest name)
   endforeach()
 endfunction()
 
-# Writes the AppDefaults of every versioned test program; the template prefix imports it.
+# Writes the AppDefaults of every versioned test program, and the native load order of every
+# stand-in program (Wine would otherwise run its own built-in program of that name); the template
+# prefix imports it.
 function(quor_write_appdefaults)
   get_property(entries GLOBAL PROPERTY QUOR_APPDEFAULTS)
+  get_property(natives GLOBAL PROPERTY QUOR_NATIVE_PROGRAMS)
   set(text "REGEDIT4\n")
+  if(natives)
+    string(APPEND text "\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\n")
+    list(REMOVE_DUPLICATES natives)
+    foreach(program IN LISTS natives)
+      string(APPEND text "\"${program}\"=\"native,builtin\"\n")
+    endforeach()
+  endif()
   foreach(entry IN LISTS entries)
     string(REPLACE "=" ";" pair "${entry}")
     list(GET pair 0 program)
@@ -79,10 +89,13 @@ endfunction()
 
 # quor_prefix_program(TARGET PATH): installs a built program into the test prefixes at PATH under
 # drive_c (for example windows/system32/icacls.exe). The template prefix copies tests/prefix/ of the
-# build tree over drive_c when it is made, so stand-ins of system programs replace Wine's own there.
+# build tree over drive_c when it is made, and loads the program native first, so stand-ins of system
+# programs replace Wine's own there.
 function(quor_prefix_program target path)
   set(destination ${CMAKE_BINARY_DIR}/tests/prefix/${path})
   get_filename_component(folder ${destination} DIRECTORY)
+  get_filename_component(program ${path} NAME)
+  set_property(GLOBAL APPEND PROPERTY QUOR_NATIVE_PROGRAMS ${program})
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:${target}> ${destination}

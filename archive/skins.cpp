@@ -1,0 +1,171 @@
+// InstallExtraFiles, SkinComplete and PatchVersionText (see skins.h). Each step uses the work buffer
+// in turn: the payload check's exemption list and report, then the skin archive and its report, then
+// the file being patched.
+#include "archive/skins.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "app/skin_dialog.h"
+#include "archive/extract.h"
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/message_box.h"
+#include "common/text.h"
+
+namespace {
+
+constexpr char kReportSeparator[] = "\r\n\r\n";
+constexpr char kPayloadReportClosing[] = "上述文件没有成功复制，请重新下载安装！\r\n";
+constexpr char kSkinReportClosing[] = "皮肤文件没有成功复制，请重新安装皮肤文件！\r\n";
+
+// Room kept at the end of every report for the texts appended to it, so that a long list of names
+// never cuts the closing line off.
+constexpr std::size_t kClosingRoom = 256;
+
+// The payload report ends where the skin archive is later read (the first 128 KiB).
+constexpr std::size_t kPayloadReportCapacity = kArchiveFileCapacity - kExtraReportOffset;
+
+// Skin archive in the work buffer: its empty exemption list and its report follow it at these distances.
+constexpr std::size_t kSkinExemptionGap = 6;
+constexpr std::size_t kSkinReportGap = 20;
+
+constexpr const char* kSkinFiles[] = {"qubmp8.quh",   "qubmpsx1.bmp", "qubmpsx2.bmp", "qubmpsx3.bmp",
+                                      "qubmpsx4.bmp", "qubmpsx5.bmp", "qubmpsx6.bmp", "qubmpsx7.bmp"};
+
+// The product display text, "智能岚石输入平台" in UTF-16LE, and what follows it: " ?6.3" or " ?6.7".
+constexpr wchar_t kProductText[] = L"智能岚石输入平台";
+constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
+static_assert(kProductTextSize == 16);
+constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
+static_assert(kPatchCapacity <= kWorkBufferSize);
+
+bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
+    return FormatText(path, capacity, "%s%s", g_state.installDir, name);
+}
+
+void ShowReport(char* report, std::size_t capacity, const char* closing) {
+    AppendText(report, capacity, kReportSeparator);
+    AppendText(report, capacity, closing);
+    ShowMessageA(report, kCaptionProduct, MB_OK);
+}
+
+// The payload against the install directory, exempting the list; the report stays in the work buffer.
+void CheckPayload(char* report) {
+    unsigned char* buffer = g_state.workBuffer;
+    CopyText(reinterpret_cast<char*>(buffer), kExtraReportOffset, kPayloadExemptions);
+    VerifyInstalled(g_state.payload, g_state.payloadSize, report, kPayloadReportCapacity - kClosingRoom,
+                    reinterpret_cast<const char*>(buffer));
+    if (report[0] != '\0') ShowReport(report, kPayloadReportCapacity, kPayloadReportClosing);
+}
+
+// Reads the skin archive back and checks its members against the install directory.
+void CheckSkin(HFILE skin) {
+    unsigned char* buffer = g_state.workBuffer;
+    UINT read = _lread(skin, buffer, kArchiveFileCapacity);
+    std::size_t length = read == static_cast<UINT>(HFILE_ERROR) ? 0 : read;
+    char* exemptions = reinterpret_cast<char*>(buffer + length + kSkinExemptionGap);
+    exemptions[0] = '\0';
+    char* report = reinterpret_cast<char*>(buffer + length + kSkinReportGap);
+    std::size_t capacity = kWorkBufferSize - length - kSkinReportGap;
+    VerifyInstalled(buffer, length, report, capacity - kClosingRoom, exemptions);
+    if (report[0] != '\0') ShowReport(report, capacity, kSkinReportClosing);
+}
+
+void CopyInInstallDir(const char* from, const char* to) {
+    char source[kPathCapacity];
+    char target[kPathCapacity];
+    if (InstallDirPath(from, source, sizeof source) && InstallDirPath(to, target, sizeof target)) {
+        CopyFileA(source, target, FALSE);
+    }
+}
+
+// Replaces 6.3 or 6.7 by 8.6 after every occurrence of the product text in data; the version bytes
+// must lie inside the data.
+void PatchVersions(unsigned char* data, std::size_t length) {
+    std::size_t position = 0;
+    while (position + kProductTextSize <= length) {
+        if (std::memcmp(data + position, kProductText, kProductTextSize) != 0) {
+            ++position;
+            continue;
+        }
+        std::size_t p = position + kProductTextSize;
+        if (p + kVersionTail <= length && data[p] == ' ' && data[p + 4] == '6' && data[p + 6] == '.' &&
+            (data[p + 8] == '3' || data[p + 8] == '7')) {
+            data[p + 4] = '8';
+            data[p + 8] = '6';
+        }
+        position = p + 1;
+    }
+}
+
+}  // namespace
+
+const char* SkinArchiveName(int skinChoice) {
+    switch (skinChoice) {
+        case 2:
+            return "粉色瓷面.quz";
+        case 3:
+            return "小天使.quz";
+        default:
+            return "冷色瓷面.quz";
+    }
+}
+
+void InstallExtraFiles() {
+    if (g_state.workBuffer == nullptr) return;
+    char* payloadReport = reinterpret_cast<char*>(g_state.workBuffer + kExtraReportOffset);
+    CheckPayload(payloadReport);
+
+    if (g_state.backupState == kBackupRestoreWanted && SkinComplete()) return;
+
+    g_state.statusWindowMode = 1;
+    g_state.skinChoice = 1;
+    ShowSkinDialog();
+
+    char skinPath[kPathCapacity];
+    if (!InstallDirPath(SkinArchiveName(g_state.skinChoice), skinPath, sizeof skinPath)) skinPath[0] = '\0';
+    if (skinPath[0] != '\0') ExtractArchiveFile(skinPath);
+
+    UniqueHFile skin(skinPath[0] != '\0' ? _lopen(skinPath, OF_READ) : HFILE_ERROR);
+    if (!skin) {
+        // The payload report is still in place: nothing has been read over it.
+        AppendText(payloadReport, kPayloadReportCapacity, kSkinReportClosing);
+        ShowMessageA(payloadReport, kCaptionProduct, MB_OK);
+        return;
+    }
+    CheckSkin(skin.Get());
+    skin.Reset();
+
+    CopyInInstallDir("qubmps44.bmp", "qubmpsx4.bmp");
+}
+
+bool SkinComplete() {
+    for (const char* name : kSkinFiles) {
+        char path[kPathCapacity];
+        if (!InstallDirPath(name, path, sizeof path)) return false;
+        UniqueHFile file(_lopen(path, OF_READ));
+        if (!file) return false;
+    }
+    return true;
+}
+
+void PatchVersionText(const char* path) {
+    unsigned char* buffer = g_state.workBuffer;
+    if (buffer == nullptr) return;
+    std::size_t length = 0;
+    {
+        UniqueHFile file(_lopen(path, OF_READ));
+        if (!file) return;
+        UINT read = _lread(file.Get(), buffer, kPatchCapacity);
+        if (read == static_cast<UINT>(HFILE_ERROR)) return;
+        // A file larger than the buffer would lose its tail when written back: leave it as it is.
+        char beyond;
+        if (read == kPatchCapacity && _lread(file.Get(), &beyond, 1) == 1) return;
+        length = read;
+    }
+    PatchVersions(buffer, length);
+    UniqueHFile file(_lcreat(path, 0));
+    if (file) _lwrite(file.Get(), reinterpret_cast<const char*>(buffer), static_cast<UINT>(length));
+}

@@ -1,0 +1,150 @@
+// System-directory copies (see system_copy.h). A copy's messages are shown after redirection has been
+// switched back on: the window procedure runs while a box is open, and none of its file accesses may
+// run with redirection off.
+#include "deploy/system_copy.h"
+
+#include <windows.h>
+
+#include "app/progress.h"
+#include "archive/file_clearing.h"
+#include "archive/skins.h"
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/message_box.h"
+#include "common/text.h"
+#include "deploy/install_paths.h"
+#include "deploy/os_info.h"
+
+namespace {
+
+constexpr char kUnpackFormat[] = "安装包没有成功解压%s文件，请重新下载安装！";
+constexpr char kCopyFormat[] = "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！";
+
+constexpr int kImeProgressTotal = 64;
+constexpr DWORD kRepaintPauseMs = 50;
+
+enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck };
+
+// The source in the install directory and the destination in the target directory, into the
+// InstallState scratch paths. False when either does not fit, or when there is no target directory
+// (the destination would otherwise land in the root of the current drive).
+bool BuildPaths(const char* sourceName, const char* targetName) {
+    if (g_state.targetDir[0] != '\0' && FormatText(g_state.sourcePath, "%s%s", g_state.installDir, sourceName) &&
+        FormatText(g_state.destinationPath, "%s\\%s", g_state.targetDir, targetName)) {
+        return true;
+    }
+    g_state.sourcePath[0] = '\0';
+    g_state.destinationPath[0] = '\0';
+    return false;
+}
+
+CopyOutcome CopyQuietly(const char* sourceName, const char* targetName) {
+    if (!BuildPaths(sourceName, targetName)) return CopyOutcome::kTargetStuck;
+    SetFileAttributesA(g_state.destinationPath, FILE_ATTRIBUTE_ARCHIVE);
+    if (CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE)) return CopyOutcome::kCopied;
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) return CopyOutcome::kSourceMissing;
+    // Taken to be in use: a running program keeps its file under the new name.
+    RenameAside(g_state.destinationPath);
+    if (CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE)) return CopyOutcome::kCopied;
+    return CopyOutcome::kTargetStuck;
+}
+
+void ShowCopyMessage(const char* format, const char* argument) {
+    FormatText(g_state.messageText, format, argument);
+    ShowMessageA(g_state.messageText, kCaptionSetupWubi, MB_OK);
+}
+
+// The message of a failed copy names the destination path, or the file name when the path could not
+// be formed.
+void ReportOutcome(CopyOutcome outcome, const char* targetName) {
+    const char* shown = g_state.destinationPath[0] != '\0' ? g_state.destinationPath : targetName;
+    if (outcome == CopyOutcome::kSourceMissing) ShowCopyMessage(kUnpackFormat, shown);
+    if (outcome == CopyOutcome::kTargetStuck) ShowCopyMessage(kCopyFormat, shown);
+}
+
+// Size of a file opened with _lopen, or -1 when it cannot be opened.
+long FileSize(const char* path) {
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return -1;
+    return _llseek(file.Get(), 0, FILE_END);
+}
+
+int CompareQuietly(const char* sourceName, const char* targetName) {
+    bool formed = BuildPaths(sourceName, targetName);
+    long sourceSize = formed ? FileSize(g_state.sourcePath) : -1;
+    if (sourceSize < 0) return kCompareNoSource;
+    long targetSize = FileSize(g_state.destinationPath);
+    if (targetSize < 0) return kCompareNoTarget;
+    return sourceSize == targetSize ? kCompareSame : kCompareSizeDiffers;
+}
+
+// The first-pass source of a code-page variant, patched in the install directory before it is copied.
+const char* PatchedVariant(const char* gbkName, const char* big5Name) {
+    const char* name = g_state.oemCodePage == 950 ? big5Name : gbkName;
+    char path[kPathCapacity];
+    if (FormatText(path, "%s%s", g_state.installDir, name)) PatchVersionText(path);
+    return name;
+}
+
+void RepaintInstallingPage() {
+    if (g_state.mainWindow != nullptr) {
+        InvalidateRect(g_state.mainWindow, nullptr, FALSE);
+        UpdateWindow(g_state.mainWindow);
+    }
+    Sleep(kRepaintPauseMs);
+    g_state.progressStep = 0;
+    g_state.progressTotal = kImeProgressTotal;
+    ShowProgress(g_state.progressStep, g_state.progressTotal);
+}
+
+void ForceDeleteInInstallDir(const char* name) {
+    char path[kPathCapacity];
+    if (FormatText(path, "%s%s", g_state.installDir, name)) ForceDelete(path);
+}
+
+}  // namespace
+
+void CopyOneFile(const char* sourceName, const char* targetName) {
+    ReportOutcome(CopyQuietly(sourceName, targetName), targetName);
+}
+
+void CopyToTarget(const char* sourceName, const char* targetName, int kind) {
+    SelectTargetDir(kind);
+    CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
+    ReportOutcome(outcome, targetName);
+}
+
+int CompareDeployedFile(const char* sourceName, const char* targetName, int kind) {
+    SelectTargetDir(kind);
+    return RunWithoutRedirection([&] { return CompareQuietly(sourceName, targetName); });
+}
+
+void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
+    CopyToTarget(sourceName, targetName, kind);
+    if (CompareDeployedFile(sourceName, targetName, kind) == kCompareSame) return;
+    CopyToTarget(sourceName, targetName, kind);
+    if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) ShowCopyMessage(kCopyFormat, targetName);
+}
+
+void InstallImeFiles(bool secondPass) {
+    RepaintInstallingPage();
+    if (Is64BitSystem()) {
+        GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
+        const char* source32 = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
+        CopyAndVerify(source32, kImeTargetName, kTargetWow64System);
+        const char* source64 = secondPass ? "quorel64.ime" : PatchedVariant("quor640.ime", "quor641.ime");
+        CopyAndVerify(source64, kImeTargetName, kTargetSystem64);
+    } else {
+        const char* source = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
+        CopyAndVerify(source, kImeTargetName, kTargetSystem32);
+    }
+
+    if (secondPass) {
+        for (const char* variant : {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime"}) {
+            ForceDeleteInInstallDir(variant);
+        }
+    } else {
+        char path[kPathCapacity];
+        if (FormatText(path, "%ssetupw64.exe", g_state.installDir)) PatchVersionText(path);
+    }
+}

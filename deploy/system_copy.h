@@ -1,0 +1,30 @@
+// Copies of files from the install directory into the Windows, System and WOW64 system directories,
+// with WOW64 redirection switched off around each copy and comparison, the size check and its one
+// retry, the messages naming a file that cannot be placed, and the placing of the IMM files.
+#pragma once
+
+// Results of CompareDeployedFile.
+constexpr int kCompareSame = 0;
+constexpr int kCompareNoSource = 1;
+constexpr int kCompareNoTarget = 2;
+constexpr int kCompareSizeDiffers = 3;
+
+// The file name every IMM variant is placed under, in both system directories.
+inline constexpr char kImeTargetName[] = "quorel4.ime";
+
+// Copies the install directory's sourceName over targetName in the target directory the caller has
+// selected (g_state.targetDir), moving a destination in use aside; reports a failure.
+void CopyOneFile(const char* sourceName, const char* targetName);
+
+// Selects the target directory of the kind and copies with redirection switched off.
+void CopyToTarget(const char* sourceName, const char* targetName, int kind);
+
+// Compares the sizes of the install directory's sourceName and the placed targetName (0 to 3).
+int CompareDeployedFile(const char* sourceName, const char* targetName, int kind);
+
+// Copies, checks the sizes, copies once more when they differ, and names the file when they still do.
+void CopyAndVerify(const char* sourceName, const char* targetName, int kind);
+
+// Places the IMM files: the code-page variants (version-patched first) in the first pass, the full
+// files in the second pass, which then removes the variants from the install directory.
+void InstallImeFiles(bool secondPass);

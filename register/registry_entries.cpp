@@ -1,0 +1,84 @@
+// The uninstall, autorun and user-agent entries. A key that can't be opened or created ends the
+// operation without a message; no other result is looked at.
+#include "register/registry_entries.h"
+
+#include <windows.h>
+
+#include "common/handles.h"
+#include "common/text.h"
+#include "register/registry_values.h"
+
+namespace {
+
+constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr wchar_t kUninstallSubkey[] = L"quorrwb8";
+constexpr wchar_t kDisplayName[] = L"智能岚石8";
+constexpr std::size_t kWindowsDirChars = 100;
+
+constexpr char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kAutorunValue[] = "quqrsjgl";
+
+constexpr char kUserAgentKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
+constexpr char kCurrentToken[] = "tavo8200";
+
+// The tokens of earlier versions: "tavo" and two digits and "00", from tavo6300 to tavo8900.
+void DeleteEarlierTokens(HKEY platform) {
+    char name[] = "tavo6300";
+    struct Range {
+        char fifth;
+        char firstSixth;
+    };
+    for (Range range : {Range{'6', '3'}, Range{'7', '0'}, Range{'8', '0'}}) {
+        char lastSixth = range.fifth == '6' ? '8' : '9';
+        name[4] = range.fifth;
+        for (char sixth = range.firstSixth; sixth <= lastSixth; ++sixth) {
+            name[5] = sixth;
+            RegDeleteValueA(platform, name);
+        }
+    }
+}
+
+}  // namespace
+
+void WriteUninstallEntry() {
+    UniqueHKey uninstall;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.Put()) != ERROR_SUCCESS) return;
+    UniqueHKey entry;
+    if (RegCreateKeyExW(uninstall.Get(), kUninstallSubkey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, entry.Put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    SetStringValueW(entry.Get(), L"DisplayName", kDisplayName);
+
+    wchar_t windows[kWindowsDirChars];
+    UINT length = GetWindowsDirectoryW(windows, kWindowsDirChars);
+    wchar_t command[kWindowsDirChars + 16];
+    if (length == 0 || length >= kWindowsDirChars || !FormatTextW(command, L"%ls\\quordel8.exe", windows)) return;
+    SetStringValueW(entry.Get(), L"UninstallString", command);
+}
+
+void WriteAutorunEntry(const char* command) {
+    UniqueHKey currentVersion;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersionKey, 0, KEY_READ, currentVersion.Put()) != ERROR_SUCCESS) {
+        return;
+    }
+    UniqueHKey run;
+    if (RegCreateKeyExA(currentVersion.Get(), "Run", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, run.Put(), nullptr) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    RegDeleteValueA(run.Get(), kAutorunValue);
+    SetStringValueA(run.Get(), kAutorunValue, command);
+}
+
+void WriteUserAgentToken() {
+    UniqueHKey userAgent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUserAgentKey, 0, KEY_ALL_ACCESS, userAgent.Put()) != ERROR_SUCCESS) return;
+    UniqueHKey platform;
+    if (RegCreateKeyExA(userAgent.Get(), "Post Platform", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, platform.Put(),
+                        nullptr) != ERROR_SUCCESS) {
+        return;
+    }
+    DeleteEarlierTokens(platform.Get());
+    SetStringValueA(platform.Get(), kCurrentToken, "");
+}

@@ -1,0 +1,13 @@
+// Three registry entries of every install: the uninstall entry (quordel8.exe in the Windows
+// directory), the autorun entry (quortavo.exe at logon) and the user-agent token "tavo8200", which
+// replaces the tokens of earlier versions.
+#pragma once
+
+// HKEY_LOCAL_MACHINE "...\Uninstall\quorrwb8": "DisplayName" and "UninstallString" (UTF-16).
+void WriteUninstallEntry();
+
+// HKEY_LOCAL_MACHINE "...\CurrentVersion\Run" value "quqrsjgl" set to command (ANSI).
+void WriteAutorunEntry(const char* command);
+
+// HKEY_LOCAL_MACHINE "...\User Agent\Post Platform": the earlier tokens removed, "tavo8200" empty.
+void WriteUserAgentToken();

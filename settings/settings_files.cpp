@@ -1,0 +1,140 @@
+// Settings and user files of the input method, written whole with _lcreat/_lwrite.
+#include "settings/settings_files.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/handles.h"
+#include "common/install_state.h"
+#include "common/text.h"
+#include "deploy/install_paths.h"
+
+namespace {
+
+constexpr std::size_t kEditionFlagSize = 11;  // "QUWBPYBZ=1" and its NUL
+constexpr std::size_t kPhraseCountFileSize = 15;
+constexpr std::size_t kDataFileSize = 1000;
+
+// The file's path in the install directory; false (nothing to write) when there is no install
+// directory, which would put the file into the current directory, or when the path does not fit.
+bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
+    if (g_state.installDir[0] == '\0') return false;
+    return FormatText(path, capacity, "%s%s", g_state.installDir, name);
+}
+
+// Creates or truncates the file (normal attributes) and writes the bytes; failures are ignored.
+void WriteNewFile(const char* name, const void* bytes, std::size_t length, bool removeFirst) {
+    char path[kPathCapacity];
+    if (!InstallDirPath(name, path, sizeof path)) return;
+    if (removeFirst) std::remove(path);
+    UniqueHFile file(_lcreat(path, 0));
+    if (!file) return;
+    _lwrite(file.Get(), static_cast<const char*>(bytes), static_cast<UINT>(length));
+}
+
+void ApplyEdits(unsigned char* record) {
+    if (g_state.oemCodePage == 950) record[0x0F] = 1;
+
+    record[0x3E] = 0;
+    record[0x3F] = 0;
+    record[0x01] = 1;
+    record[0x2B] = 1;
+    record[0x36] = 0;
+    record[0x24] = 1;
+
+    if (g_state.edition == kEditionPinyin) {
+        record[0x13] = 1;
+        record[0x16] = 0;
+        record[0x19] = 1;
+        record[0x1B] = 1;
+        std::memset(record + 0x1C, 0, 8);
+        record[0x36] = 0;
+        record[0x40] = 1;
+        std::memset(record + 0x42, 0, 4);
+        record[0x24] = 0;
+        record[0x2A] = 1;
+        record[0x46] = 1;
+        record[0x48] = 1;
+        record[0x4B] = 0;
+        record[0x50] = 10;
+    }
+
+    switch (g_state.statusWindowMode) {
+        case 2:  // single-row window
+            record[0x00] = 1;
+            record[0x15] = 0;
+            break;
+        case 3:  // dual window
+            record[0x00] = 4;
+            record[0x15] = 1;
+            break;
+        case 4:  // Windows-style window
+            record[0x00] = 3;
+            record[0x15] = 1;
+            break;
+        default:  // two-row window, or the dialog was not shown
+            record[0x00] = 0;
+            record[0x15] = 0;
+            break;
+    }
+}
+
+template <std::size_t N>
+void TerminateField(char (&field)[N]) {
+    if (BoundedLength(field, N) == N) field[N - 1] = '\0';
+}
+
+}  // namespace
+
+bool ReadUserRecord() {
+    char path[kPathCapacity];
+    if (!InstallDirPath("quyhgl0.dat", path, sizeof path)) return false;
+    UniqueHFile file(_lopen(path, OF_READ));
+    if (!file) return false;
+    _lread(file.Get(), &g_state.user, sizeof g_state.user);
+    TerminateUserRecordFields(&g_state.user);
+    return true;
+}
+
+void TerminateUserRecordFields(UserRecord* record) {
+    TerminateField(record->name);
+    TerminateField(record->mobile);
+    TerminateField(record->password);
+}
+
+void WriteSettingsFiles() {
+    GetInstallDir();
+
+    const char* flag = g_state.edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0";
+    WriteNewFile("wbpybz.quh", flag, kEditionFlagSize, true);
+
+    static const unsigned char kZeros[kDataFileSize] = {};
+    WriteNewFile("quoryhzc.dat", kZeros, kPhraseCountFileSize, false);
+    WriteNewFile("quordat.dat", kZeros, kDataFileSize, false);
+
+    WriteNewFile("qunetsj.dat", kNetworkSettingsText, sizeof kNetworkSettingsText - 1, false);
+
+    WriteNewFile("quyhgl0.dat", &g_state.user, sizeof g_state.user, true);
+}
+
+void WriteStatusWindowSettings() {
+    if (g_state.backupState == kBackupRestoreWanted) return;
+
+    char path[kPathCapacity];
+    if (!InstallDirPath("quszsj43.quh", path, sizeof path)) return;
+    {
+        UniqueHFile existing(_lopen(path, OF_READ));
+        if (existing) _lread(existing.Get(), g_state.settingsRecord, kSettingsRecordSize);
+    }
+    UniqueHFile file(_lcreat(path, 0));
+    ApplyEdits(g_state.settingsRecord);
+    if (file) _lwrite(file.Get(), reinterpret_cast<const char*>(g_state.settingsRecord), kSettingsRecordSize);
+}
+
+void WriteInstallStamp() {
+    char stamp[12];
+    FormatText(stamp, "%d", static_cast<int>(GetTickCount()));
+    WriteNewFile("install.quh", stamp, std::strlen(stamp), false);
+}

@@ -1,0 +1,26 @@
+// Drives the skin dialog from a second thread while the code under test runs it modally on the test
+// thread, as a user would: finds the dialog owned by the test's main window, clicks its buttons and
+// reads it back. Shared by the dialog tests and the tests of the step that opens it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+// The visible dialog (class #32770) owned by owner, or nullptr.
+HWND FindSkinDialog(HWND owner);
+
+// Presses a button of the dialog (BM_CLICK, handled on the dialog's own thread).
+void ClickDialogButton(HWND dialog, int id);
+
+// What happened while the modal code ran.
+struct DialogRun {
+    bool shown = false;        // a dialog owned by owner appeared
+    bool closedByDriver = false;  // it closed after drive pressed OK, not by the safety net
+};
+
+// Runs modal() on this thread; a second thread waits up to waitMs for the dialog and hands it to
+// drive(), which is expected to press OK. Should the dialog still be open a few seconds later, the
+// thread presses OK itself (and the run says so), so that a test cannot hang.
+DialogRun RunWithDialogDriver(HWND owner, const std::function<void()>& modal,
+                              const std::function<void(HWND)>& drive, DWORD waitMs = 10000);
