@@ -53,7 +53,7 @@ bool WriteWholeFile(const char* path, const unsigned char* data, std::size_t len
     return written != static_cast<UINT>(HFILE_ERROR) && written == length;
 }
 
-// Steps 4-8 of one member: inflate, verify, clear the way, convert, write.
+// One member: inflate, verify, clear the way, convert, write.
 bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned char* outputArea,
                    std::size_t outputRoom) {
     char path[kMemberPathCapacity];
@@ -90,7 +90,7 @@ void AdvanceProgress() {
     ShowProgress(g_state.progressStep, g_state.progressTotal);
 }
 
-// Whether an installed file matches its record (VerifyInstalled step 2).
+// Whether an installed file matches its record.
 bool InstalledMemberPasses(const ArchiveRecord& record, ArchiveVariant variant, const char* exemptions) {
     char path[kMemberPathCapacity];
     if (!MemberPath(record, path)) return false;

@@ -1,5 +1,4 @@
-// VerifyInstalled against files really installed, FindMember on a payload, and the digest text of
-// blocks and files through advapi32.
+// VerifyInstalled against files really installed, and FindMember on a payload.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,7 +6,6 @@
 #include <cstring>
 
 #include "archive/extract.h"
-#include "archive/md5_text.h"
 #include "common/install_state.h"
 #include "tests/archive/archive_fixture.h"
 
@@ -181,50 +179,6 @@ TEST_F(FindMemberTest, DoesNothingWithoutPayloadOrWorkBuffer) {
     g_state.workBuffer = nullptr;
     FindMember("tavo1.bmp");  // must not crash
     g_state.workBuffer = workBuffer.data();
-}
-
-class DigestTextTest : public ArchiveTest {};
-
-TEST_F(DigestTextTest, BlocksGiveUpperCaseHexFollowedByTwoNuls) {
-    struct Case {
-        std::string data;
-        const char* hex;
-    };
-    const Case cases[] = {
-        {"abc", "900150983CD24FB0D6963F7D28E17F72"},
-        {"", "D41D8CD98F00B204E9800998ECF8427E"},
-        {std::string(1000000, 'a'), "7707D6AE4E027C70EEA2A935C2296F21"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.hex);
-        char text[kDigestTextSize + 1];
-        std::memset(text, 'G', sizeof text);
-        Md5Text(c.data.data(), c.data.size(), text);
-        EXPECT_EQ(std::string(text, kDigestTextSize), std::string(c.hex) + std::string(2, '\0'));
-        EXPECT_EQ(text[kDigestTextSize], 'G');
-    }
-}
-
-TEST_F(DigestTextTest, FilesGiveTheirByteCountOrNothing) {
-    ASSERT_TRUE(WriteFileBytes(Installed("abc.txt"), "abc"));
-    ASSERT_TRUE(WriteFileBytes(Installed("empty.txt"), ""));
-    struct Case {
-        std::string name;
-        std::size_t read;
-        std::string text;
-    };
-    const Case cases[] = {
-        {"abc.txt", 3, std::string("900150983CD24FB0D6963F7D28E17F72") + std::string(2, '\0')},
-        {"empty.txt", 0, std::string("D41D8CD98F00B204E9800998ECF8427E") + std::string(2, '\0')},
-        {"absent.txt", 0, std::string(kDigestTextSize, '\0')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        char text[kDigestTextSize];
-        std::memset(text, 'G', sizeof text);
-        EXPECT_EQ(FileMd5Text(Installed(c.name).c_str(), text), c.read);
-        EXPECT_EQ(std::string(text, kDigestTextSize), c.text);
-    }
 }
 
 }  // namespace
