@@ -1,6 +1,6 @@
 // The install report over an install directory built for each case: the directory score and the
-// file counters, the probe values, and which check the one report names (the application-package
-// listing comes from the stand-in icacls of the test prefix).
+// file counters, and which check the one report names (the application-package listing comes from
+// the stand-in icacls of the test prefix).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -133,31 +133,6 @@ TEST_F(InstallReportTest, ScoresTheDirectoryAndCountsItsPlainFiles) {
     ScanInstallDir();
     EXPECT_EQ(g_state.directoryScore, 0);
     EXPECT_EQ(std::string(g_state.installDir), dir);
-}
-
-TEST_F(InstallReportTest, ProbeValueIsBytesReadTimes256PlusTheError) {
-    ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
-    struct Row {
-        const char* name;
-        int size;  // -1: no file
-        std::uint32_t value;
-    };
-    const Row rows[] = {
-        {"missing", -1, ERROR_FILE_NOT_FOUND},
-        {"empty", 0, 0},
-        {"19 bytes", 19, 19 * 256},
-        {"20 bytes", 20, kProbePresent},
-        {"4000 bytes", 4000, kProbePresent},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        RemoveFile(dir + "probe.dat");
-        if (row.size >= 0) {
-            ASSERT_TRUE(WriteFileBytes(dir + "probe.dat", Bytes(row.size)));
-        }
-        char buffer[20];
-        EXPECT_EQ(ProbeInstalledFile("probe.dat", buffer), row.value);
-    }
 }
 
 TEST_F(InstallReportTest, NamesTheFirstCheckThatFails) {
