@@ -223,47 +223,30 @@ protected:
     std::vector<HMODULE> loaded;
 };
 
-TEST_F(FilesInUseTest, ForceDeleteAndRenameAside) {
-    std::string plain = Installed("plain.txt");
-    ASSERT_TRUE(WriteFileBytes(plain, "x"));
-    SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    EXPECT_EQ(ForceDelete(plain.c_str()), 0);
-    EXPECT_FALSE(FileExists(plain));
-    EXPECT_EQ(ForceDelete(Installed("absent.txt").c_str()), 0);
-
-    LoadCopyAt("quorel4.ime");
-    EXPECT_EQ(ForceDelete(Installed("quorel4.ime").c_str()), -1);
+// The old file of a loaded member goes aside under the '2' name (replacing a stale file there), or
+// under the '1' name when the '2' name is itself in use; a file held open fails its member.
+TEST_F(FilesInUseTest, LoadedFilesAreMovedAsideAndAFileHeldOpenFailsItsMember) {
+    for (const char* name : {"quorel4.ime", "quorsrf6.dll", "quorsrf2.dll"}) LoadCopyAt(name);
     ASSERT_TRUE(WriteFileBytes(Installed("quorel2.ime"), "stale copy"));
-    EXPECT_TRUE(RenameAside(Installed("quorel4.ime").c_str()));
-    EXPECT_FALSE(FileExists(Installed("quorel4.ime")));
-    EXPECT_EQ(ReadFileBytes(Installed("quorel2.ime")), ReadFileBytes(dll));
-
-    // With the '2' name itself in use, the file goes to the '1' name.
-    LoadCopyAt("quor640.ime");
-    LoadCopyAt("quor642.ime");
-    EXPECT_TRUE(RenameAside(Installed("quor640.ime").c_str()));
-    EXPECT_EQ(ReadFileBytes(Installed("quor641.ime")), ReadFileBytes(dll));
-
-    EXPECT_FALSE(RenameAside("C:\\a"));
-    EXPECT_FALSE(RenameAside(Installed("absent.ime").c_str()));
-}
-
-TEST_F(FilesInUseTest, ALoadedFileIsMovedAsideAndAFileHeldOpenFailsItsMember) {
-    LoadCopyAt("quorsrf6.dll");
     ASSERT_TRUE(WriteFileBytes(Installed("quordel8.exe"), "the old uninstaller"));
     UniqueHandle holder(CreateFileA(Installed("quordel8.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
-    std::string fresh = "MZ the new text service " + TextBytes(3000);
+    EXPECT_EQ(ForceDelete(Installed("quorel4.ime").c_str()), -1);
 
-    EXPECT_FALSE(Extract(BuildArchive(kDigest, {{"quorsrf6.dll", fresh}, {"quordel8.exe", "the new uninstaller"}})));
+    EXPECT_FALSE(Extract(BuildArchive(kDigest, {{"quorel4.ime", "MZ the new ime"},
+                                                {"quorsrf6.dll", "MZ the new text service"},
+                                                {"quordel8.exe", "the new uninstaller"}})));
 
-    EXPECT_EQ(ReadFileBytes(Installed("quorsrf6.dll")), fresh);
-    EXPECT_EQ(ReadFileBytes(Installed("quorsrf2.dll")), ReadFileBytes(dll));
     EXPECT_EQ(MessageTexts(), Texts{MemberFailedText("quordel8.exe")});
+    EXPECT_EQ(ReadFileBytes(Installed("quorel4.ime")), "MZ the new ime");
+    EXPECT_EQ(ReadFileBytes(Installed("quorel2.ime")), ReadFileBytes(dll));
+    EXPECT_EQ(ReadFileBytes(Installed("quorsrf6.dll")), "MZ the new text service");
+    EXPECT_EQ(ReadFileBytes(Installed("quorsrf1.dll")), ReadFileBytes(dll));
     holder.Reset();
     EXPECT_EQ(ReadFileBytes(Installed("quordel8.exe")), "the old uninstaller");
     EXPECT_FALSE(FileExists(Installed("quordel2.exe")));
+    EXPECT_FALSE(FileExists(Installed("quordel1.exe")));
 }
 
 }  // namespace
