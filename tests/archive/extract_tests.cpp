@@ -1,12 +1,14 @@
-// ExtractAll and ExtractArchiveFile on the real file system: round trips of archives the packer made,
-// members that fail (digest, data, hostile names), damaged archives, the bounds of the output area,
-// and files in use at the destination. Wine enforces sharing as Windows does: a loaded library can be
-// renamed but not deleted, a file held open without delete sharing can be neither.
+// ExtractAll, VerifyInstalled, FindMember and ExtractArchiveFile on the real file system: round trips
+// of archives the packer made, members that fail (digest, data, hostile names), damaged archives,
+// the exemption list, the bounds of the output area, and files in use at the destination. Wine
+// enforces sharing as Windows does: a loaded library can be renamed but not deleted, a file held
+// open without delete sharing can be neither.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "archive/extract.h"
 #include "archive/file_clearing.h"
@@ -20,6 +22,7 @@ namespace {
 
 constexpr ArchiveVariant kDigest = ArchiveVariant::kDigest;
 constexpr ArchiveVariant kPlain = ArchiveVariant::kPlain;
+constexpr char kClosingLine[] = "有文件没有成功解压，请重新下载安装！\r\n";
 
 class ExtractAllTest : public ArchiveTest {
 protected:
@@ -105,6 +108,8 @@ TEST_F(ExtractAllTest, AFailedMemberIsReportedByNameAndTheWalkGoesOn) {
     }
 }
 
+// Extraction reports the member a damaged walk ends on; the check of what was installed adds its
+// closing line whenever the walk ends short of the count.
 TEST_F(ExtractAllTest, LengthsAndCountsPastTheEndEndTheWalkWithoutReadingOutside) {
     std::string good = BuildArchive(kDigest, {{"one.txt", "first"}, {"two.txt", TextBytes(500)}});
     std::size_t second = kArchiveHeaderSize + kDigestRecordHeadSize + Compress("first").size();
@@ -112,51 +117,42 @@ TEST_F(ExtractAllTest, LengthsAndCountsPastTheEndEndTheWalkWithoutReadingOutside
     SetCount(countPastEnd, 7);
     WriteLittleEndian32(reinterpret_cast<unsigned char*>(&hugeLength[kArchiveHeaderSize + 52]), 0xFFFFFFF0u);
     unmarked[second + 1] = 'X';
+    const std::string closing = kClosingLine;
     const struct {
         const char* label;
         std::string archive;
         Texts messages;
         int visited;
-        bool firstWritten, secondWritten;
+        Texts written;
+        int passed;
+        std::string report;
     } cases[] = {
-        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, true, true},
-        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, true, false},
-        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, true, false},
-        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, false, false},
-        {"a record with half its marker", unmarked, {}, 1, true, false},
-        {"a header cut short", good.substr(0, 9), {}, 0, false, false},
+        {"a whole archive", good, {}, 2, {"one.txt", "two.txt"}, 2, ""},
+        {"no members", BuildArchive(kDigest, {}), {}, 0, {}, 0, ""},
+        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, {"one.txt", "two.txt"}, 2, closing},
+        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, closing},
+        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, closing},
+        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, {}, 0, closing},
+        {"a record with half its marker", unmarked, {}, 1, {"one.txt"}, 1, closing},
+        {"a header cut short", good.substr(0, 9), {}, 0, {}, 0, closing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         messages.shown.clear();
         g_state.progressStep = 0;
-        RemoveFile(Installed("one.txt"));
-        RemoveFile(Installed("two.txt"));
+        RemoveTree(InstallDir());
+        CreateDirectoryA(InstallDir().c_str(), nullptr);
         // A private copy of exactly this size, so that a read past its end is a read outside.
         std::vector<unsigned char> exact(c.archive.begin(), c.archive.end());
 
-        EXPECT_FALSE(ExtractAll(exact.data(), exact.size(), g_state.workBuffer, kWorkBufferSize));
+        EXPECT_EQ(ExtractAll(exact.data(), exact.size(), g_state.workBuffer, kWorkBufferSize), c.report.empty());
 
         EXPECT_EQ(MessageTexts(), c.messages);
         EXPECT_EQ(g_state.progressStep, c.visited);
-        EXPECT_EQ(FileExists(Installed("one.txt")), c.firstWritten);
-        EXPECT_EQ(FileExists(Installed("two.txt")), c.secondWritten);
-    }
-}
-
-TEST_F(ExtractAllTest, AMemberLargerThanTheOutputAreaFailsWithoutWritingPastIt) {
-    constexpr std::size_t kRoom = 8192;
-    constexpr std::size_t kLargest = kRoom - kAreaOverhead;
-    for (std::size_t size : {kLargest, kLargest + 1}) {
-        SCOPED_TRACE(size);
-        messages.shown.clear();
-        std::vector<unsigned char> area(kRoom + kGuardSize, kGuardByte);
-        std::string archive = BuildArchive(kDigest, {{"fits.dat", TextBytes(size)}});
-
-        EXPECT_EQ(ExtractAll(Bytes(archive), archive.size(), area.data(), kRoom), size == kLargest);
-
-        EXPECT_EQ(messages.shown.size(), size == kLargest ? 0u : 1u);
-        EXPECT_TRUE(std::all_of(area.begin() + kRoom, area.end(), [](unsigned char b) { return b == kGuardByte; }));
+        EXPECT_EQ(InstalledFiles(), c.written);
+        char report[256];
+        EXPECT_EQ(VerifyInstalled(exact.data(), exact.size(), report, sizeof report, ""), c.passed);
+        EXPECT_EQ(report, c.report);
     }
 }
 
@@ -172,7 +168,8 @@ TEST_F(ExtractAllTest, WithoutPayloadOrWorkBufferTheInstallationIsRefused) {
     EXPECT_FALSE(FileExists(Installed("one.txt")));
 }
 
-// The archive fills the first 128 KiB of the work buffer at most; its members inflate into the rest.
+// The archive fills the first 128 KiB of the work buffer at most; its members inflate into the rest,
+// and one too large for it fails without writing past the buffer (the fixture's guard bytes).
 TEST_F(ExtractAllTest, ExtractArchiveFileTakesUpTo128KiBAndInflatesAfterIt) {
     constexpr std::size_t kLargest = kWorkBufferSize - kArchiveFileCapacity - kAreaOverhead;
     std::string skin = BuildArchive(kPlain, {{"qubmp8.quh", "skin"}, {"qubmpsx1.bmp", NoiseBytes(60000)}});
@@ -204,6 +201,115 @@ TEST_F(ExtractAllTest, ExtractArchiveFileTakesUpTo128KiBAndInflatesAfterIt) {
     EXPECT_FALSE(ExtractArchiveFile((scratch.Path() + "absent.quz").c_str()));
     g_state.workBuffer = nullptr;
     EXPECT_FALSE(ExtractArchiveFile(path.c_str()));
+}
+
+class VerifyInstalledTest : public ArchiveTest {
+protected:
+    int Verify(const std::string& archive, const char* exemptions) {
+        std::memset(report, 'R', sizeof report);
+        return VerifyInstalled(Bytes(archive), archive.size(), report, sizeof report, exemptions);
+    }
+    char report[4096];
+};
+
+TEST_F(VerifyInstalledTest, DigestVariantReportsWhatDiffersUnlessItsNameOccursInTheExemptions) {
+    std::string lower = DigestTextOf("content");
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* name : {"lower.txt", "nodigest.txt"}) ASSERT_TRUE(WriteFileBytes(Installed(name), "content"));
+    ASSERT_TRUE(WriteFileBytes(Installed("changed.txt"), "edited"));
+    ASSERT_TRUE(WriteFileBytes(Installed("same.txt"), "same"));
+    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "outside.txt", "secret"));
+    std::string archive = BuildArchive(kDigest, {{"quorsrf.dll", "dll"},
+                                                                 {"qsrf764.dll", "dll64"},
+                                                                 {"changed.txt", "original"},
+                                                                 {"same.txt", "same"},
+                                                                 {"lower.txt", "content", lower},
+                                                                 {"nodigest.txt", "content", std::string(34, '\0')},
+                                                                 {"..\\outside.txt", "secret"}});
+    // Never verified: a lower-case or empty stored digest, a name outside the install directory.
+    std::string always = std::string("lower.txt....nodigest.txt......\\outside.txt....") + kClosingLine;
+    const struct {
+        const char* exemptions;
+        int passed;
+        std::string report;
+    } cases[] = {
+        {"", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
+        {"xquorsrf.dllx", 2, "qsrf764.dll....changed.txt...." + always},
+        {"qsrf732.dll", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
+        {"QUORSRF.DLL QSRF764.DLL CHANGED.TXT", 4, always},
+        {"changed.txt", 2, "quorsrf.dll....qsrf764.dll...." + always},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("exemptions '") + c.exemptions + "'");
+        EXPECT_EQ(Verify(archive, c.exemptions), c.passed);
+        EXPECT_EQ(std::string(report), c.report);
+    }
+}
+
+TEST_F(VerifyInstalledTest, PlainVariantPassesFilesAtLeastAsLongAsTheCompressedData) {
+    std::string data = NoiseBytes(300);  // does not compress: the compressed data is longer than 300
+    std::string archive = BuildArchive(kPlain, {{"qubmpsx1.bmp", data}, {"qubmpsx2.bmp", data}, {"qubmpsx3.bmp", data}});
+    ASSERT_TRUE(WriteFileBytes(Installed("qubmpsx1.bmp"), std::string(Compress(data).size(), 'a')));
+    ASSERT_TRUE(WriteFileBytes(Installed("qubmpsx2.bmp"), data));  // the right bytes, but shorter
+    // qubmpsx3.bmp is missing; the exemption list is not consulted for this variant.
+    EXPECT_EQ(Verify(archive, "qubmpsx2.bmp qubmpsx3.bmp"), 1);
+    EXPECT_EQ(std::string(report), std::string("qubmpsx2.bmp....qubmpsx3.bmp....") + kClosingLine);
+}
+
+TEST_F(VerifyInstalledTest, TheReportNeverPassesItsCapacity) {
+    std::vector<TestMember> members;
+    for (int i = 0; i < 40; ++i) members.push_back({"missing" + std::to_string(i) + ".txt", "x"});
+    std::string archive = BuildArchive(kDigest, members);
+    std::memset(report, 'G', sizeof report);
+    EXPECT_EQ(VerifyInstalled(Bytes(archive), archive.size(), report, 40, ""), 0);
+    EXPECT_EQ(std::strlen(report), 39u);
+    EXPECT_EQ(report[40], 'G');
+}
+
+class FindMemberTest : public ArchiveTest {};
+
+TEST_F(FindMemberTest, InflatesTheMemberOfThatExactNameOrLeavesZeros) {
+    std::string picture = "BM" + NoiseBytes(5000);
+    std::string payload = BuildArchive(kDigest, {{"quorel4.ime", "MZ program"}, {"tavo1.bmp", picture}});
+    std::string halfMarked = BuildArchive(kDigest, {{"first.txt", "1"}, {"tavo1.bmp", "BM picture"}});
+    halfMarked[kArchiveHeaderSize + 1] = 'x';  // the search steps over a record that keeps one marker byte
+    std::string cut = payload.substr(0, payload.size() - 10);
+    const std::string zeros(2, '\0');
+    const struct {
+        const char* label;
+        const char* name;
+        const std::string& payload;
+        std::string found;
+    } cases[] = {
+        {"tavo1.bmp", "tavo1.bmp", payload, "BM"},
+        {"quorel4.ime", "quorel4.ime", payload, "MZ"},
+        {"another case", "TAVO1.BMP", payload, zeros},
+        {"a prefix", "tavo1", payload, zeros},
+        {"absent", "absent.bmp", payload, zeros},
+        {"after a half-marked record", "tavo1.bmp", halfMarked, "BM"},
+        {"cut short", "tavo1.bmp", cut, zeros},
+    };
+    unsigned char* found = g_state.workBuffer + kFoundMemberOffset;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        g_state.payload = Bytes(c.payload);
+        g_state.payloadSize = c.payload.size();
+        std::memcpy(found, "XX", 2);
+        FindMember(c.name);
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(found), 2), c.found);
+    }
+    g_state.payload = Bytes(payload);
+    g_state.payloadSize = payload.size();
+    FindMember("tavo1.bmp");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(found), picture.size()), picture);
+
+    // Without a payload nothing is touched; without a work buffer nothing is done.
+    g_state.payload = nullptr;
+    FindMember("absent.bmp");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(found), 2), "BM");
+    g_state.payload = Bytes(payload);
+    g_state.workBuffer = nullptr;
+    FindMember("tavo1.bmp");
 }
 
 // Copies of a small DLL built with the tests, loaded from member paths, stand for the input method's

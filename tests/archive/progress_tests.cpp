@@ -56,12 +56,7 @@ TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
         int width = 0;
         while (width < 360 && GetPixel(dc.Get(), kProgressLeft + width, kProbeRow) != kBackground) ++width;
         EXPECT_EQ(width, c.width);
-        if (c.width < 3) continue;
         EXPECT_EQ(GetPixel(dc.Get(), kProgressLeft + 1, kProbeRow), c.inside);
-        EXPECT_EQ(GetPixel(dc.Get(), kProgressLeft + 1, kProgressTop - 1), kBackground);
-        EXPECT_NE(GetPixel(dc.Get(), kProgressLeft + 1, kProgressTop), kBackground);
-        EXPECT_NE(GetPixel(dc.Get(), kProgressLeft + 1, kProgressBottom - 1), kBackground);
-        EXPECT_EQ(GetPixel(dc.Get(), kProgressLeft + 1, kProgressBottom), kBackground);
     }
     g_state.mainWindow = nullptr;
     ShowProgress(50, 110);  // no window: nothing to draw into, and no crash

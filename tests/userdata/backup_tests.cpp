@@ -58,12 +58,6 @@ std::vector<std::pair<std::string, std::string>> ReadBackup(const std::string& a
     return members;
 }
 
-Texts NamesOf(const std::vector<std::pair<std::string, std::string>>& members) {
-    Texts names;
-    for (const auto& member : members) names.push_back(member.first);
-    return names;
-}
-
 class BackupTest : public ArchiveTest {
 protected:
     void SetUp() override {
@@ -78,7 +72,7 @@ protected:
     std::string Archive() const { return ReadFileBytes(ArchivePath()).value_or(""); }
 };
 
-TEST_F(BackupTest, AFullSetIsPackedInTableOrderWithTheBakCopiesLeftBeside) {
+TEST_F(BackupTest, AFullSetIsPackedInTableOrderAndRestoredInEitherDirectory) {
     WriteAllRows();
     ASSERT_TRUE(WriteFileBytes(ArchivePath(), "an archive from an earlier run"));
 
@@ -93,6 +87,25 @@ TEST_F(BackupTest, AFullSetIsPackedInTableOrderWithTheBakCopiesLeftBeside) {
         EXPECT_EQ(ReadFileBytes(Installed(kRows[i].second)), ContentOf(kRows[i].first)) << kRows[i].second;
     }
     EXPECT_TRUE(messages.shown.empty());
+
+    // Restored over newly installed files, in the same directory or in another one (the archive is
+    // copied there first).
+    ScratchDir otherInstall;
+    for (const std::string& dir : {InstallDir(), otherInstall.Path()}) {
+        SCOPED_TRACE(dir);
+        messages.shown.clear();
+        for (const auto& [source, member] : kRows) ASSERT_TRUE(WriteFileBytes(dir + member, "newly installed"));
+        CopyText(g_state.installDir, dir.c_str());
+
+        RestoreBackup();
+
+        EXPECT_EQ(ReadFileBytes(dir + "quorback.quz"), Archive());
+        for (const auto& [source, member] : kRows) EXPECT_EQ(ReadFileBytes(dir + member), ContentOf(source)) << member;
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].wtext, L"成功恢复了23个原有数据文件！");
+        EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石");
+        EXPECT_EQ(messages.shown[0].style, static_cast<UINT>(MB_OK));
+    }
 }
 
 TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot) {
@@ -103,6 +116,7 @@ TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot)
         bool complete;
         std::size_t kept;  // members in the archive afterwards
     } cases[] = {
+        {"", "", "", false, 0},  // a first install: no data files at all
         {"quorpyck.quh", "", "", false, 0},
         {"quordhz.quh", "", "", false, 6},
         {"quszsj43.quh", "", "", false, 1},
@@ -119,8 +133,10 @@ TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot)
         SCOPED_TRACE(std::string(c.removed) + ", then " + c.written);
         RemoveTree(InstallDir());
         CreateDirectoryA(InstallDir().c_str(), nullptr);
-        WriteAllRows();
-        RemoveFile(Installed(c.removed));
+        if (*c.removed) {
+            WriteAllRows();
+            RemoveFile(Installed(c.removed));
+        }
         if (*c.written) {
             ASSERT_TRUE(WriteFileBytes(Installed(c.written), c.bytes));
         }
@@ -131,14 +147,6 @@ TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot)
         EXPECT_EQ(members.size(), c.kept);
         for (const auto& [name, data] : members) EXPECT_EQ(ReadFileBytes(Installed(name)), data) << name;
     }
-}
-
-TEST_F(BackupTest, AFirstInstallLeavesStateZeroAndAsksNothing) {
-    if (CollectBackup()) g_state.backupState = kBackupTaken;
-    AskToKeepEarlierData();
-    EXPECT_EQ(g_state.backupState, kBackupNone);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(Archive(), std::string("Q0\x0a\0\0\0\0\0\0\0", 10));  // begun, and holding nothing
 }
 
 TEST_F(BackupTest, WithoutARecordedEarlierInstallNothingIsCollectedAnywhere) {
@@ -200,55 +208,42 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
         EXPECT_TRUE(AppendToBackup(ArchivePath().c_str(), Installed(name).c_str())) << name;
     }
     auto members = ReadBackup(Archive());
-    EXPECT_EQ(NamesOf(members), (Texts{"first.txt", "name12345678", "small.bin", "empty.txt", "plain.txt", "词组.txt"}));
+    Texts names;
+    for (const auto& member : members) names.push_back(member.first);
+    EXPECT_EQ(names, (Texts{"first.txt", "name12345678", "small.bin", "empty.txt", "plain.txt", "词组.txt"}));
     EXPECT_EQ(members.at(2).second, NoiseBytes(5000));
     EXPECT_EQ(members.at(3).second, "");
 }
 
+// The question follows a complete backup only (a first install has none, an incomplete one leaves
+// state 0 as well).
 TEST_F(BackupTest, AsksTheQuestionOfTheDirectoryAndRemembersYes) {
+    const wchar_t kHere[] = L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？";
     const struct {
         const char* previous;  // nullptr: the install directory
-        int answer;
-        int state;
+        int state, answer, stateAfter;
         const wchar_t* question;
     } cases[] = {
-        {nullptr, IDYES, kBackupRestoreWanted, L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？"},
-        {nullptr, IDNO, kBackupTaken, L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？"},
-        {"D:\\Earlier\\quorel8\\", IDYES, kBackupRestoreWanted, L"检测到有智能岚石以前的词组等数据文件，是否保留？"},
+        {nullptr, kBackupTaken, IDYES, kBackupRestoreWanted, kHere},
+        {nullptr, kBackupTaken, IDNO, kBackupTaken, kHere},
+        {"D:\\Earlier\\quorel8\\", kBackupTaken, IDYES, kBackupRestoreWanted,
+         L"检测到有智能岚石以前的词组等数据文件，是否保留？"},
+        {nullptr, kBackupNone, IDYES, kBackupNone, nullptr},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.previous ? c.previous : "same directory") + (c.answer == IDYES ? ", yes" : ", no"));
+        SCOPED_TRACE(testing::Message() << (c.previous ? c.previous : "same directory") << ", state " << c.state
+                                        << (c.answer == IDYES ? ", yes" : ", no"));
         messages.shown.clear();
         messages.answers = {c.answer};
-        g_state.backupState = kBackupTaken;
+        g_state.backupState = c.state;
         CopyText(g_state.previousInstallDir, c.previous ? c.previous : InstallDir().c_str());
         AskToKeepEarlierData();
-        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(g_state.backupState, c.stateAfter);
+        ASSERT_EQ(messages.shown.size(), c.question ? 1u : 0u);
+        if (!c.question) continue;
         EXPECT_EQ(messages.shown[0].wtext, c.question);
         EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石安装");
         EXPECT_EQ(messages.shown[0].style, static_cast<UINT>(MB_YESNO));
-        EXPECT_EQ(g_state.backupState, c.state);
-    }
-}
-
-TEST_F(BackupTest, RestoreBringsTheDataBackFromTheEarlierDirectoryAndCountsIt) {
-    WriteAllRows();
-    ASSERT_TRUE(CollectBackup());
-    ScratchDir otherInstall;
-    for (const std::string& dir : {InstallDir(), otherInstall.Path()}) {
-        SCOPED_TRACE(dir);
-        messages.shown.clear();
-        for (const auto& [source, member] : kRows) ASSERT_TRUE(WriteFileBytes(dir + member, "newly installed"));
-        CopyText(g_state.installDir, dir.c_str());
-
-        RestoreBackup();
-
-        EXPECT_EQ(ReadFileBytes(dir + "quorback.quz"), Archive());
-        for (const auto& [source, member] : kRows) EXPECT_EQ(ReadFileBytes(dir + member), ContentOf(source)) << member;
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].wtext, L"成功恢复了23个原有数据文件！");
-        EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石");
-        EXPECT_EQ(messages.shown[0].style, static_cast<UINT>(MB_OK));
     }
 }
 
