@@ -117,7 +117,6 @@ TEST_F(ExtractAllTest, LengthsAndCountsPastTheEndEndTheWalkWithoutReadingOutside
     SetCount(countPastEnd, 7);
     WriteLittleEndian32(reinterpret_cast<unsigned char*>(&hugeLength[kArchiveHeaderSize + 52]), 0xFFFFFFF0u);
     unmarked[second + 1] = 'X';
-    const std::string closing = kClosingLine;
     const struct {
         const char* label;
         std::string archive;
@@ -129,12 +128,12 @@ TEST_F(ExtractAllTest, LengthsAndCountsPastTheEndEndTheWalkWithoutReadingOutside
     } cases[] = {
         {"a whole archive", good, {}, 2, {"one.txt", "two.txt"}, 2, ""},
         {"no members", BuildArchive(kDigest, {}), {}, 0, {}, 0, ""},
-        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, {"one.txt", "two.txt"}, 2, closing},
-        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, closing},
-        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, closing},
-        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, {}, 0, closing},
-        {"a record with half its marker", unmarked, {}, 1, {"one.txt"}, 1, closing},
-        {"a header cut short", good.substr(0, 9), {}, 0, {}, 0, closing},
+        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, {"one.txt", "two.txt"}, 2, kClosingLine},
+        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kClosingLine},
+        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kClosingLine},
+        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, {}, 0, kClosingLine},
+        {"a record with half its marker", unmarked, {}, 1, {"one.txt"}, 1, kClosingLine},
+        {"a header cut short", good.substr(0, 9), {}, 0, {}, 0, kClosingLine},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -203,72 +202,62 @@ TEST_F(ExtractAllTest, ExtractArchiveFileTakesUpTo128KiBAndInflatesAfterIt) {
     EXPECT_FALSE(ExtractArchiveFile(path.c_str()));
 }
 
-class VerifyInstalledTest : public ArchiveTest {
-protected:
-    int Verify(const std::string& archive, const char* exemptions) {
-        std::memset(report, 'R', sizeof report);
-        return VerifyInstalled(Bytes(archive), archive.size(), report, sizeof report, exemptions);
-    }
-    char report[4096];
-};
-
-TEST_F(VerifyInstalledTest, DigestVariantReportsWhatDiffersUnlessItsNameOccursInTheExemptions) {
+// A member of the digest variant passes when its installed file has the stored digest or its name
+// occurs in the exemption list; one of the plain variant when its file is at least as long as the
+// compressed data.
+TEST_F(ExtractAllTest, VerifyInstalledReportsWhatDiffersUnlessExempt) {
     std::string lower = DigestTextOf("content");
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (const char* name : {"lower.txt", "nodigest.txt"}) ASSERT_TRUE(WriteFileBytes(Installed(name), "content"));
-    ASSERT_TRUE(WriteFileBytes(Installed("changed.txt"), "edited"));
-    ASSERT_TRUE(WriteFileBytes(Installed("same.txt"), "same"));
-    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "outside.txt", "secret"));
-    std::string archive = BuildArchive(kDigest, {{"quorsrf.dll", "dll"},
-                                                                 {"qsrf764.dll", "dll64"},
-                                                                 {"changed.txt", "original"},
-                                                                 {"same.txt", "same"},
-                                                                 {"lower.txt", "content", lower},
-                                                                 {"nodigest.txt", "content", std::string(34, '\0')},
-                                                                 {"..\\outside.txt", "secret"}});
+    std::string noise = NoiseBytes(300);  // does not compress: the compressed data is longer than 300
+    const std::pair<std::string, std::string> files[] = {
+        {"lower.txt", "content"}, {"nodigest.txt", "content"}, {"changed.txt", "edited"}, {"same.txt", "same"},
+        {"..\\outside.txt", "secret"}, {"sx1.bmp", std::string(Compress(noise).size(), 'a')},
+        {"sx2.bmp", noise},  // the right bytes, but shorter than the compressed data
+    };
+    for (const auto& [name, bytes] : files) ASSERT_TRUE(WriteFileBytes(Installed(name), bytes));
+    std::string digest = BuildArchive(kDigest, {{"quorsrf.dll", "dll"},
+                                                {"qsrf764.dll", "dll64"},
+                                                {"changed.txt", "original"},
+                                                {"same.txt", "same"},
+                                                {"lower.txt", "content", lower},
+                                                {"nodigest.txt", "content", std::string(34, '\0')},
+                                                {"..\\outside.txt", "secret"}});
+    std::string plain = BuildArchive(kPlain, {{"sx1.bmp", noise}, {"sx2.bmp", noise}, {"sx3.bmp", noise}});
     // Never verified: a lower-case or empty stored digest, a name outside the install directory.
     std::string always = std::string("lower.txt....nodigest.txt......\\outside.txt....") + kClosingLine;
     const struct {
+        const std::string& archive;
         const char* exemptions;
         int passed;
         std::string report;
     } cases[] = {
-        {"", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
-        {"xquorsrf.dllx", 2, "qsrf764.dll....changed.txt...." + always},
-        {"qsrf732.dll", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
-        {"QUORSRF.DLL QSRF764.DLL CHANGED.TXT", 4, always},
-        {"changed.txt", 2, "quorsrf.dll....qsrf764.dll...." + always},
+        {digest, "", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
+        {digest, "xquorsrf.dllx", 2, "qsrf764.dll....changed.txt...." + always},
+        {digest, "qsrf732.dll", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
+        {digest, "QUORSRF.DLL QSRF764.DLL CHANGED.TXT", 4, always},
+        {digest, "changed.txt", 2, "quorsrf.dll....qsrf764.dll...." + always},
+        {plain, "sx2.bmp sx3.bmp", 1, std::string("sx2.bmp....sx3.bmp....") + kClosingLine},  // no exemptions
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("exemptions '") + c.exemptions + "'");
-        EXPECT_EQ(Verify(archive, c.exemptions), c.passed);
+        SCOPED_TRACE(std::string(&c.archive == &digest ? "digest" : "plain") + ", exemptions '" + c.exemptions + "'");
+        char report[4096];
+        EXPECT_EQ(VerifyInstalled(Bytes(c.archive), c.archive.size(), report, sizeof report, c.exemptions), c.passed);
         EXPECT_EQ(std::string(report), c.report);
     }
 }
 
-TEST_F(VerifyInstalledTest, PlainVariantPassesFilesAtLeastAsLongAsTheCompressedData) {
-    std::string data = NoiseBytes(300);  // does not compress: the compressed data is longer than 300
-    std::string archive = BuildArchive(kPlain, {{"qubmpsx1.bmp", data}, {"qubmpsx2.bmp", data}, {"qubmpsx3.bmp", data}});
-    ASSERT_TRUE(WriteFileBytes(Installed("qubmpsx1.bmp"), std::string(Compress(data).size(), 'a')));
-    ASSERT_TRUE(WriteFileBytes(Installed("qubmpsx2.bmp"), data));  // the right bytes, but shorter
-    // qubmpsx3.bmp is missing; the exemption list is not consulted for this variant.
-    EXPECT_EQ(Verify(archive, "qubmpsx2.bmp qubmpsx3.bmp"), 1);
-    EXPECT_EQ(std::string(report), std::string("qubmpsx2.bmp....qubmpsx3.bmp....") + kClosingLine);
-}
-
-TEST_F(VerifyInstalledTest, TheReportNeverPassesItsCapacity) {
+TEST_F(ExtractAllTest, VerifyInstalledNeverWritesPastTheReportsCapacity) {
     std::vector<TestMember> members;
     for (int i = 0; i < 40; ++i) members.push_back({"missing" + std::to_string(i) + ".txt", "x"});
     std::string archive = BuildArchive(kDigest, members);
+    char report[64];
     std::memset(report, 'G', sizeof report);
     EXPECT_EQ(VerifyInstalled(Bytes(archive), archive.size(), report, 40, ""), 0);
     EXPECT_EQ(std::strlen(report), 39u);
     EXPECT_EQ(report[40], 'G');
 }
 
-class FindMemberTest : public ArchiveTest {};
-
-TEST_F(FindMemberTest, InflatesTheMemberOfThatExactNameOrLeavesZeros) {
+TEST_F(ExtractAllTest, FindMemberInflatesTheMemberOfThatExactNameOrLeavesZeros) {
     std::string picture = "BM" + NoiseBytes(5000);
     std::string payload = BuildArchive(kDigest, {{"quorel4.ime", "MZ program"}, {"tavo1.bmp", picture}});
     std::string halfMarked = BuildArchive(kDigest, {{"first.txt", "1"}, {"tavo1.bmp", "BM picture"}});

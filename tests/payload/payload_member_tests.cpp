@@ -227,13 +227,6 @@ TEST(PayloadDataTest, ThePhraseBackupHoldsPhrasesAndSingleCharactersToDrop) {
     EXPECT_EQ(ReadLittleEndian32(data.data() + kept + 8), phrases);
 }
 
-TEST(PayloadDataTest, TheSettingsRecordHoldsTheDefaults) {
-    std::string expected(200, '\0');
-    expected[0x08] = 0x36;
-    for (int offset : {0x09, 0x0A, 0x0C, 0x0F, 0x13, 0x16, 0x18, 0x1B, 0x24, 0x29, 0x2A, 0x2B, 0x36, 0x3A}) expected[offset] = 1;
-    EXPECT_EQ(ReadFileBytes(MemberPath("quszsj43.quh")), expected);
-}
-
 // tavo1.bmp, 401 x 310 at 24 bits: a designed scene with the Wubi caption drawn inside the area at
 // (73, 90), 128 x 35, that the Pinyin edition covers by stretching the area's first two lines.
 TEST(PayloadDataTest, TheFirstPagePictureHasTheWubiCaptionInsideTheWipedArea) {

@@ -76,12 +76,8 @@ TEST_F(SettingsFilesInInstallDirTest, WritesTheEditionFlagTheEmptyFilesTheNetwor
     }
 }
 
+// Without an install directory nothing lands in the current directory.
 TEST_F(SettingsFilesTest, WritesNothingWithoutAnInstallDirectory) {
-    // A directory that does not exist: every create fails and nothing else happens.
-    CopyText(g_state.installDir, (scratch.Path() + "missing\\").c_str());
-    WriteStatusWindowSettings();
-    WriteInstallStamp();
-    // No install directory at all: nothing lands in the current directory either.
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     SetCurrentDirectoryA(scratch.Path().c_str());
@@ -89,7 +85,6 @@ TEST_F(SettingsFilesTest, WritesNothingWithoutAnInstallDirectory) {
     WriteStatusWindowSettings();
     WriteInstallStamp();
     SetCurrentDirectoryA(current);
-    EXPECT_FALSE(FileExists(scratch.Path() + "missing\\quszsj43.quh"));
     EXPECT_FALSE(FileExists(scratch.Path() + "quszsj43.quh"));
     EXPECT_FALSE(FileExists(scratch.Path() + "install.quh"));
 }
@@ -197,12 +192,10 @@ TEST_F(SettingsFilesTest, TheInstallStampIsTheTickCountInDigits) {
     WriteInstallStamp();
     DWORD after = GetTickCount();
     std::string stamp = Read("install.quh");
-    ASSERT_FALSE(stamp.empty());
-    ASSERT_LE(stamp.size(), 11u);
-    EXPECT_EQ(stamp.find_first_not_of("0123456789", stamp[0] == '-' ? 1 : 0), std::string::npos) << stamp;
-    DWORD value = static_cast<DWORD>(std::stol(stamp));
-    EXPECT_GE(value, before);
-    EXPECT_LE(value, after);
+    ASSERT_TRUE(!stamp.empty() && stamp.size() <= 11 && stamp.find_first_not_of("-0123456789") == std::string::npos)
+        << stamp;
+    EXPECT_GE(static_cast<DWORD>(std::stol(stamp)), before);
+    EXPECT_LE(static_cast<DWORD>(std::stol(stamp)), after);
 }
 
 }  // namespace
