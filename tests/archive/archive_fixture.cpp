@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "archive/extract.h"
@@ -29,13 +30,12 @@ std::string DigestTextOf(const std::string& data) {
 std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& members) {
     std::string archive(kArchiveHeaderSize, '\0');
     for (const TestMember& member : members) {
-        std::string compressed = member.compressed ? *member.compressed : Compress(member.data);
+        std::string compressed = member.compressed.value_or(Compress(member.data));
         std::string head(RecordHeadSize(variant), '\0');
-        head[0] = 'Q';
-        head[1] = 'F';
+        head.replace(0, 2, "QF");
         head.replace(2, std::min(member.name.size(), NameFieldSize(variant)), member.name, 0, NameFieldSize(variant));
         if (variant == ArchiveVariant::kDigest) {
-            std::string digest = member.digest ? *member.digest : DigestTextOf(member.data);
+            std::string digest = member.digest.value_or(DigestTextOf(member.data));
             digest.resize(kDigestTextSize, '\0');
             head.replace(2 + kDigestNameFieldSize, kDigestTextSize, digest);
         }
@@ -54,7 +54,6 @@ void SetCount(std::string& archive, std::uint32_t count) {
 
 std::string TextBytes(std::size_t size, unsigned seed) {
     std::string text;
-    text.reserve(size + 16);
     for (unsigned line = seed; text.size() < size; ++line) text += "line " + std::to_string(line * 7) + " of text\r\n";
     text.resize(size);
     return text;
@@ -72,9 +71,8 @@ std::string NoiseBytes(std::size_t size, unsigned seed) {
 
 std::string FixtureDir() {
     char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, length);
-    return dir.substr(0, dir.find_last_of('\\') + 1) + "fixtures\\";
+    std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.find_last_of('\\') + 1) + "fixtures\\";
 }
 
 const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
@@ -102,19 +100,17 @@ std::vector<std::string> ArchiveTest::FilesOutsideInstallDir() const {
     std::vector<std::string> names;
     WIN32_FIND_DATAA entry;
     UniqueFindHandle find(FindFirstFileA((scratch.Path() + "*").c_str(), &entry));
-    if (!find) return names;
-    do {
+    while (find) {
         std::string name = entry.cFileName;
         if (name != "." && name != ".." && name != "inst") names.push_back(name);
-    } while (FindNextFileA(find.Get(), &entry));
+        if (!FindNextFileA(find.Get(), &entry)) break;
+    }
     return names;
 }
 
 bool ArchiveTest::WorkBufferGuardIntact() const {
-    for (std::size_t i = kWorkBufferSize; i < workBuffer.size(); ++i) {
-        if (workBuffer[i] != kGuardByte) return false;
-    }
-    return true;
+    return std::all_of(workBuffer.begin() + kWorkBufferSize, workBuffer.end(),
+                       [](unsigned char byte) { return byte == kGuardByte; });
 }
 
 bool ArchiveTest::Extract(const std::string& archive) {

@@ -1,5 +1,6 @@
-// The settings and user files, byte for byte, in a scratch install directory. The program runs under
-// code page 936 and, as settings_files_tests-cp950, under 950, which changes one settings byte.
+// The settings and user files, byte for byte, in a scratch install directory, and in the real one
+// for the files written after the install directory is recomputed. The code page is the state field
+// the program fills from GetOEMCP() at start.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -21,89 +22,62 @@ class SettingsFilesTest : public QuorTest {
 protected:
     void SetUp() override {
         QuorTest::SetUp();
-        g_state.oemCodePage = GetOEMCP();
         CopyText(g_state.installDir, scratch.Path().c_str());
     }
-    std::string File(const char* name) const { return scratch.Path() + name; }
-    std::string Read(const char* name) const { return ReadFileBytes(File(name)).value_or("<missing>"); }
-
+    std::string Read(const std::string& name) const { return ReadFileBytes(scratch.Path() + name).value_or("<missing>"); }
     ScratchDir scratch;
 };
 
-// The cp950 build of this program runs under code page 950, the other under 936.
-TEST_F(SettingsFilesTest, RunsUnderTheCodePageOfItsVariant) {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    bool big5 = std::string(path).ends_with("-cp950.exe");
-    EXPECT_EQ(g_state.oemCodePage, big5 ? 950u : 936u);
-}
-
-// WriteSettingsFiles recomputes the install directory itself; these cases write into the real one.
+// WriteSettingsFiles recomputes the install directory: these files go into the real one and are put
+// back as they were afterwards.
 class SettingsFilesInInstallDirTest : public QuorTest {
 protected:
-    void SetUp() override {
-        QuorTest::SetUp();
-        dir = "C:\\Program Files\\quorel8\\";
-        existed = DirectoryExists();
-        CreateDirectoryA(dir.c_str(), nullptr);
-        for (const char* name : kNames) restorers.emplace_back(std::make_unique<FileRestorer>(dir + name));
-    }
     void TearDown() override {
         restorers.clear();
-        if (!existed) RemoveDirectoryA(dir.c_str());
+        if (created) RemoveDirectoryA(kDir);
         QuorTest::TearDown();
     }
-    bool DirectoryExists() const {
-        DWORD attributes = GetFileAttributesA(dir.c_str());
-        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    std::string Read(const char* name) const { return ReadFileBytes(dir + name).value_or("<missing>"); }
-
-    static constexpr const char* kNames[] = {"wbpybz.quh", "quoryhzc.dat", "quordat.dat", "qunetsj.dat",
-                                             "quyhgl0.dat"};
-    std::string dir;
-    bool existed = false;
+    static constexpr char kDir[] = "C:\\Program Files\\quorel8\\";
+    bool created = CreateDirectoryA(kDir, nullptr);
     std::vector<std::unique_ptr<FileRestorer>> restorers;
 };
 
 TEST_F(SettingsFilesInInstallDirTest, WritesTheEditionFlagTheEmptyFilesTheNetworkSettingsAndTheUserRecord) {
+    // Every byte of the record goes out, including those after each text.
+    for (std::size_t i = 0; i < sizeof g_state.user; ++i) {
+        reinterpret_cast<unsigned char*>(&g_state.user)[i] = static_cast<unsigned char>(i * 7 + 3);
+    }
+    CopyText(g_state.user.name, "张三");
+    const std::string user(reinterpret_cast<const char*>(&g_state.user), 492);
+    const std::map<std::string, std::string> common = {
+        {"quoryhzc.dat", std::string(15, '\0')},
+        {"quordat.dat", std::string(1000, '\0')},
+        {"qunetsj.dat", "QUNETURL1=\r\nQUNETURL2=\r\nQUNETTIME=1\r\nQUBJTIME=7\r\nQUWYTIME=3\r\nQUSJOFF=0\r\nQUNETTIME0=0\r\n"
+                        "QUBJTIME0=0\r\nQUNEONE=1\r\n"},
+        {"quyhgl0.dat", user},
+    };
+    for (const auto& [name, bytes] : common) restorers.push_back(std::make_unique<FileRestorer>(kDir + name));
+    restorers.push_back(std::make_unique<FileRestorer>(std::string(kDir) + "wbpybz.quh"));
     for (int edition : {kEditionWubi, kEditionPinyin}) {
         SCOPED_TRACE(edition);
         // Longer files from an earlier install are cut to the new contents.
-        for (const char* name : kNames) ASSERT_TRUE(WriteFileBytes(dir + name, std::string(3000, 'E')));
+        for (const char* name : {"wbpybz.quh", "quoryhzc.dat", "quordat.dat", "qunetsj.dat", "quyhgl0.dat"}) {
+            ASSERT_TRUE(WriteFileBytes(std::string(kDir) + name, std::string(3000, 'E')));
+        }
         g_state.edition = edition;
         CopyText(g_state.installDir, "D:\\stale\\");
-        // Every byte of the record goes out, including those after each text.
-        for (std::size_t i = 0; i < sizeof g_state.user; ++i) {
-            reinterpret_cast<unsigned char*>(&g_state.user)[i] = static_cast<unsigned char>(i * 7 + 3);
-        }
-        CopyText(g_state.user.name, "张三");
-        CopyText(g_state.user.mobile, "13912345678");
-        CopyText(g_state.user.password, "abc123");
 
         WriteSettingsFiles();
 
-        EXPECT_EQ(std::string(g_state.installDir), dir);
-        EXPECT_EQ(Read("wbpybz.quh"), std::string(edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0", 11));
-        EXPECT_EQ(Read("quoryhzc.dat"), std::string(15, '\0'));
-        EXPECT_EQ(Read("quordat.dat"), std::string(1000, '\0'));
-        std::string network = Read("qunetsj.dat");
-        EXPECT_EQ(network.size(), 110u);
-        EXPECT_EQ(network,
-                  "QUNETURL1=\r\nQUNETURL2=\r\nQUNETTIME=1\r\nQUBJTIME=7\r\nQUWYTIME=3\r\nQUSJOFF=0\r\n"
-                  "QUNETTIME0=0\r\nQUBJTIME0=0\r\nQUNEONE=1\r\n");
-        EXPECT_EQ(Read("quyhgl0.dat"), std::string(reinterpret_cast<const char*>(&g_state.user), 492));
+        EXPECT_EQ(std::string(g_state.installDir), kDir);
+        EXPECT_EQ(ReadFileBytes(std::string(kDir) + "wbpybz.quh"),
+                  std::string(edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0", 11));
+        for (const auto& [name, bytes] : common) EXPECT_EQ(ReadFileBytes(kDir + name), bytes) << name;
     }
 }
 
+// Without an install directory nothing lands in the current directory.
 TEST_F(SettingsFilesTest, WritesNothingWithoutAnInstallDirectory) {
-    // A directory that does not exist: every create fails and nothing else happens.
-    CopyText(g_state.installDir, (scratch.Path() + "missing\\").c_str());
-    WriteStatusWindowSettings();
-    WriteInstallStamp();
-    EXPECT_FALSE(FileExists(File("missing\\quszsj43.quh")));
-
-    // No install directory at all: nothing lands in the current directory either.
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     SetCurrentDirectoryA(scratch.Path().c_str());
@@ -111,47 +85,41 @@ TEST_F(SettingsFilesTest, WritesNothingWithoutAnInstallDirectory) {
     WriteStatusWindowSettings();
     WriteInstallStamp();
     SetCurrentDirectoryA(current);
-    EXPECT_FALSE(FileExists(File("quszsj43.quh")));
-    EXPECT_FALSE(FileExists(File("install.quh")));
-}
-
-// A field of the given size: the text, its NUL, then filler.
-std::string Terminated(const std::string& text, std::size_t size, char filler) {
-    return text + '\0' + std::string(size - text.size() - 1, filler);
+    EXPECT_FALSE(FileExists(scratch.Path() + "quszsj43.quh"));
+    EXPECT_FALSE(FileExists(scratch.Path() + "install.quh"));
 }
 
 TEST_F(SettingsFilesTest, AnEarlierUserRecordWithoutTerminatorsIsEndedInsideEachField) {
+    // A field of the given size: the text, its NUL, then filler.
+    auto terminated = [](const std::string& text, std::size_t size, char filler) {
+        return text + '\0' + std::string(size - text.size() - 1, filler);
+    };
+    auto ended = [](char c) { return std::string(49, c) + '\0' + std::string(341, c) + '\0' + std::string(99, c) + '\0'; };
     const struct {
         const char* name;
         std::string file;
         std::string expected;  // the record after reading, from a record of 'z' bytes
     } cases[] = {
-        {"no NUL anywhere", std::string(492, '\xB0'),
-         std::string(49, '\xB0') + '\0' + std::string(341, '\xB0') + '\0' + std::string(99, '\xB0') + '\0'},
-        {"terminated fields kept as they are", Terminated("Li", 50, 'n') + Terminated("139", 342, 'm') + "secret",
-         Terminated("Li", 50, 'n') + Terminated("139", 342, 'm') + "secret" + std::string(93, 'z') + '\0'},
-        {"longer file: only the record is read", std::string(600, 'A'),
-         std::string(49, 'A') + '\0' + std::string(341, 'A') + '\0' + std::string(99, 'A') + '\0'},
-        {"short file, the rest kept", "abc", "abc" + std::string(46, 'z') + '\0' + std::string(341, 'z') + '\0' +
-                                                 std::string(99, 'z') + '\0'},
+        {"no NUL anywhere", std::string(492, '\xB0'), ended('\xB0')},
+        {"terminated fields kept as they are", terminated("Li", 50, 'n') + terminated("139", 342, 'm') + "secret",
+         terminated("Li", 50, 'n') + terminated("139", 342, 'm') + "secret" + std::string(93, 'z') + '\0'},
+        {"longer file: only the record is read", std::string(600, 'A'), ended('A')},
+        {"short file, the rest kept", "abc", "abc" + ended('z').substr(3)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::memset(&g_state.user, 'z', sizeof g_state.user);
-        ASSERT_TRUE(WriteFileBytes(File("quyhgl0.dat"), c.file));
+        ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quyhgl0.dat", c.file));
         ASSERT_TRUE(ReadUserRecord());
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&g_state.user), sizeof g_state.user), c.expected);
-        EXPECT_LT(std::strlen(g_state.user.name), sizeof g_state.user.name);
-        EXPECT_LT(std::strlen(g_state.user.mobile), sizeof g_state.user.mobile);
-        EXPECT_LT(std::strlen(g_state.user.password), sizeof g_state.user.password);
     }
-    RemoveFile(File("quyhgl0.dat"));
+    RemoveFile(scratch.Path() + "quyhgl0.dat");
     EXPECT_FALSE(ReadUserRecord());
 }
 
-// Expected settings record: every byte as the base file held it, except those listed.
-std::string ExpectedRecord(unsigned char base, const std::map<int, int>& changed) {
-    std::string record(200, static_cast<char>(base));
+// Expected settings record: every byte as the base held it, except those listed.
+std::string ExpectedRecord(const std::string& base, const std::map<int, int>& changed) {
+    std::string record = base;
     for (const auto& [offset, value] : changed) record[offset] = static_cast<char>(value);
     return record;
 }
@@ -164,82 +132,70 @@ const std::map<int, int> kPinyinEdits = {
 
 TEST_F(SettingsFilesTest, EditsTheSettingsRecordByEditionModeAndCodePage) {
     const struct {
-        int mode;
-        int byte00;
-        int byte15;
+        int mode, byte00, byte15;
     } modes[] = {{0, 0, 0}, {1, 0, 0}, {2, 1, 0}, {3, 4, 1}, {4, 3, 1}, {9, 0, 0}};
-    const unsigned char base = 0x5A;
-    for (int edition : {kEditionWubi, kEditionPinyin}) {
-        for (const auto& m : modes) {
-            SCOPED_TRACE("edition " + std::to_string(edition) + ", mode " + std::to_string(m.mode));
-            ASSERT_TRUE(WriteFileBytes(File("quszsj43.quh"), std::string(200, static_cast<char>(base))));
-            g_state.edition = edition;
-            g_state.statusWindowMode = static_cast<std::uint8_t>(m.mode);
-            g_state.backupState = kBackupTaken;
+    const std::string base(200, '\x5A');
+    for (unsigned codePage : {936u, 950u}) {
+        for (int edition : {kEditionWubi, kEditionPinyin}) {
+            for (const auto& m : modes) {
+                SCOPED_TRACE(testing::Message() << "code page " << codePage << ", edition " << edition << ", mode " << m.mode);
+                ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", base));
+                g_state.oemCodePage = codePage;
+                g_state.edition = edition;
+                g_state.statusWindowMode = static_cast<std::uint8_t>(m.mode);
+                g_state.backupState = kBackupTaken;
 
-            WriteStatusWindowSettings();
+                WriteStatusWindowSettings();
 
-            std::map<int, int> changed = kCommonEdits;
-            if (edition == kEditionPinyin) {
-                for (const auto& [offset, value] : kPinyinEdits) changed[offset] = value;
+                std::map<int, int> changed = kCommonEdits;
+                if (edition == kEditionPinyin) {
+                    for (const auto& [offset, value] : kPinyinEdits) changed[offset] = value;
+                }
+                if (codePage == 950) changed[0x0F] = 1;
+                changed[0x00] = m.byte00;
+                changed[0x15] = m.byte15;
+                EXPECT_EQ(Read("quszsj43.quh"), ExpectedRecord(base, changed));
             }
-            if (g_state.oemCodePage == 950) changed[0x0F] = 1;
-            changed[0x00] = m.byte00;
-            changed[0x15] = m.byte15;
-            EXPECT_EQ(Read("quszsj43.quh"), ExpectedRecord(base, changed));
         }
     }
 }
 
-TEST_F(SettingsFilesTest, AMissingOrShortRecordIsCompletedFromTheWorkingCopy) {
-    g_state.edition = kEditionWubi;
+TEST_F(SettingsFilesTest, AMissingOrShortRecordIsCompletedFromTheWorkingCopyAndAKeptOneIsLeftAlone) {
     g_state.statusWindowMode = 1;
     // Missing: the program's own defaults, edited.
-    WriteStatusWindowSettings();
     std::map<int, int> defaults = {{0x08, 0x36}, {0x09, 1}, {0x0A, 1}, {0x0C, 1}, {0x0F, 1}, {0x13, 1}, {0x16, 1},
                                    {0x18, 1},    {0x1B, 1}, {0x24, 1}, {0x29, 1}, {0x2A, 1}, {0x2B, 1}, {0x36, 1},
                                    {0x3A, 1}};
     for (const auto& [offset, value] : kCommonEdits) defaults[offset] = value;
-    EXPECT_EQ(Read("quszsj43.quh"), ExpectedRecord(0, defaults));
+    const std::string expected = ExpectedRecord(std::string(200, '\0'), defaults);
+    WriteStatusWindowSettings();
+    EXPECT_EQ(Read("quszsj43.quh"), expected);
 
     // Short: its bytes first, the rest from the working copy as it stands.
     ResetInstallState();
-    g_state.oemCodePage = GetOEMCP();
     CopyText(g_state.installDir, scratch.Path().c_str());
-    ASSERT_TRUE(WriteFileBytes(File("quszsj43.quh"), std::string(16, '\x77')));
+    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", std::string(16, '\x77')));
     WriteStatusWindowSettings();
-    std::string expected = ExpectedRecord(0, defaults);
-    for (int i = 0; i < 16; ++i) expected[i] = '\x77';
-    expected[0x00] = 0;
-    expected[0x01] = 1;
-    if (g_state.oemCodePage == 950) expected[0x0F] = 1;
-    EXPECT_EQ(Read("quszsj43.quh"), expected);
-}
+    EXPECT_EQ(Read("quszsj43.quh"), ExpectedRecord(std::string(16, '\x77') + expected.substr(16), {{0x00, 0}, {0x01, 1}}));
 
-TEST_F(SettingsFilesTest, KeepingEarlierDataLeavesTheRecordUntouched) {
-    std::string earlier(200, '\x33');
-    ASSERT_TRUE(WriteFileBytes(File("quszsj43.quh"), earlier));
+    // Kept from the earlier install: not touched.
     g_state.backupState = kBackupRestoreWanted;
     g_state.statusWindowMode = 3;
+    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", std::string(200, '\x33')));
     WriteStatusWindowSettings();
-    EXPECT_EQ(Read("quszsj43.quh"), earlier);
+    EXPECT_EQ(Read("quszsj43.quh"), std::string(200, '\x33'));
 }
 
 TEST_F(SettingsFilesTest, TheInstallStampIsTheTickCountInDigits) {
-    ASSERT_TRUE(WriteFileBytes(File("install.quh"), std::string(40, 'x')));
+    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "install.quh", std::string(40, 'x')));
     DWORD before = GetTickCount();
     WriteInstallStamp();
     DWORD after = GetTickCount();
-
     std::string stamp = Read("install.quh");
-    ASSERT_FALSE(stamp.empty());
-    ASSERT_LE(stamp.size(), 11u);
-    for (std::size_t i = 0; i < stamp.size(); ++i) {
-        EXPECT_TRUE((stamp[i] >= '0' && stamp[i] <= '9') || (i == 0 && stamp[i] == '-')) << stamp;
-    }
-    DWORD value = static_cast<DWORD>(std::stol(stamp));
-    EXPECT_GE(value, before);
-    EXPECT_LE(value, after);
+    ASSERT_TRUE(!stamp.empty() && stamp.size() <= 11 && stamp.find_first_not_of("-0123456789") == std::string::npos)
+        << stamp;
+    EXPECT_GE(static_cast<DWORD>(std::stol(stamp)), before);
+    EXPECT_LE(static_cast<DWORD>(std::stol(stamp)), after);
 }
 
 }  // namespace
