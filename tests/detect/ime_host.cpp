@@ -2,9 +2,10 @@
 // top-level window with a title and a window of the input method's class linked to it, optionally
 // creates the input method's shared memory, signals that it is ready and waits to be told to exit:
 //   ime_host READY_EVENT QUIT_EVENT CLASS LINK MAPPING TITLE
-// CLASS is the window class ("-" for none), LINK how that window hangs on the top window: "owned"
-// (a popup owned by it; "ownedN" makes N of them), "nested" (owned by a popup that it owns), "orphan" (no owner) or "child"
-// (a child window); MAPPING is the shared-memory name ("-" for none); TITLE is the rest of the line.
+// CLASS is the window class ("-" for none); LINK how that window hangs on the top window: "owned"
+// (a popup owned by it; "ownedN" makes N of them), "nested" (owned by a popup that it owns),
+// "orphan" (no owner) or "child" (a child window); MAPPING is the shared-memory name ("-" for none);
+// TITLE is one word.
 #include <windows.h>
 
 #include <cwchar>
@@ -25,20 +26,6 @@ HWND CreatePopup(const wchar_t* className, HWND owner) {
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-// The title: everything after the sixth argument, as it stands on the command line.
-std::wstring TitleFrom(const wchar_t* commandLine) {
-    const wchar_t* p = commandLine;
-    for (int skipped = 0; skipped < 6 && *p != L'\0'; ++skipped) {
-        bool quoted = false;
-        while (*p != L'\0' && (quoted || (*p != L' ' && *p != L'\t'))) {
-            if (*p == L'"') quoted = !quoted;
-            ++p;
-        }
-        while (*p == L' ' || *p == L'\t') ++p;
-    }
-    return p;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -49,18 +36,16 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring className = argv[3];
     std::wstring link = argv[4];
     std::wstring mapping = argv[5];
-    std::wstring title = TitleFrom(GetCommandLineW());
 
     if (!RegisterWindowClass(L"QuorHostMain") || !RegisterWindowClass(L"QuorHostPanel")) return 4;
-    HWND main = CreateWindowExW(0, L"QuorHostMain", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND main = CreateWindowExW(0, L"QuorHostMain", argv[6], WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     if (main == nullptr) return 5;
 
     if (className != L"-") {
         if (!RegisterWindowClass(className.c_str())) return 6;
         HWND imeWindow = nullptr;
         if (link.compare(0, 5, L"owned") == 0) {
-            // "ownedN": N such windows.
             int count = link.size() > 5 ? _wtoi(link.c_str() + 5) : 1;
             for (int i = 0; i < count; ++i) imeWindow = CreatePopup(className.c_str(), main);
         } else if (link == L"nested") {
@@ -81,14 +66,9 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     SetEvent(ready);
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) break;
+    while (MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
     DestroyWindow(main);
     if (sharedMemory != nullptr) CloseHandle(sharedMemory);
