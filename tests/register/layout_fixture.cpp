@@ -10,43 +10,12 @@
 
 namespace {
 
-constexpr char kPreloadPath[] = "Keyboard Layout\\Preload";
-constexpr char kDefaultPreloadPath[] = ".DEFAULT\\Keyboard Layout\\Preload";
-
-void CreateKey(HKEY root, const std::string& path) {
-    UniqueHKey key;
-    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
-}
-
-void RecreateKey(HKEY root, const char* path) {
+UniqueHKey RecreateKey(HKEY root, const char* path) {
     RegDeleteTreeA(root, path);
     RegDeleteKeyA(root, path);
-    CreateKey(root, path);
-}
-
-// A list at path: its values "1".."49", or in the 9x form the default values of subkeys "1".."49".
-void SetList(HKEY root, const char* path, const Ids& ids, bool subkeys) {
-    RecreateKey(root, path);
-    for (std::size_t i = 0; i < ids.size(); ++i) {
-        std::string number = std::to_string(i + 1);
-        if (subkeys) {
-            WriteRegString(root, (std::string(path) + "\\" + number).c_str(), nullptr, ids[i]);
-        } else {
-            WriteRegString(root, path, number.c_str(), ids[i]);
-        }
-    }
-}
-
-Ids GetList(HKEY root, const char* path, bool subkeys) {
-    Ids ids;
-    for (int number = 1; number <= 49; ++number) {
-        std::string name = std::to_string(number);
-        auto id = subkeys ? ReadRegString(root, (std::string(path) + "\\" + name).c_str(), nullptr)
-                          : ReadRegString(root, path, name.c_str());
-        if (!id) break;
-        ids.push_back(*id);
-    }
-    return ids;
+    UniqueHKey key;
+    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    return key;
 }
 
 }  // namespace
@@ -57,10 +26,6 @@ void LayoutTest::SetUp() {
     g_state.oemCodePage = GetOEMCP();
     Is64BitSystem();
 }
-
-bool LayoutTest::Big5() { return GetOEMCP() == 950; }
-bool LayoutTest::Win9x() { return (GetVersion() & 0x80000000u) != 0; }
-std::string LayoutTest::OwnText() { return Big5() ? kOwnTextBig5 : kOwnTextGbk; }
 
 std::string LayoutTest::Local(std::string id) {
     std::string tail = id.size() > 3 ? id.substr(id.size() - 3) : "";
@@ -74,10 +39,8 @@ std::string LayoutTest::AsWritten(std::string id) {
 }
 
 void LayoutTest::SetLayouts(const std::vector<LayoutEntry>& entries) {
-    RecreateKey(HKEY_LOCAL_MACHINE, kLayoutsPath);
-    UniqueHKey layouts;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLayoutsPath, 0, KEY_ALL_ACCESS, layouts.Put());
-    // Each entry relative to the key: a full path of an overlong name would be too long.
+    UniqueHKey layouts = RecreateKey(HKEY_LOCAL_MACHINE, kLayoutsPath);
+    // Each entry relative to the key: the full path of an overlong name would be too long.
     for (const LayoutEntry& entry : entries) {
         UniqueHKey layout;
         ASSERT_EQ(RegCreateKeyExA(layouts.Get(), Local(entry.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -92,14 +55,25 @@ void LayoutTest::SetLayouts(const std::vector<LayoutEntry>& entries) {
 
 Ids LayoutTest::LayoutNames() { return RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath); }
 
-std::optional<std::string> LayoutTest::LayoutValue(const std::string& id, const char* value) {
-    return ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), value);
+void LayoutTest::SetList(HKEY root, const std::string& path, const Ids& ids, bool subkeys) {
+    RecreateKey(root, path.c_str());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        std::string number = std::to_string(i + 1);
+        WriteRegString(root, (subkeys ? path + "\\" + number : path).c_str(), subkeys ? nullptr : number.c_str(),
+                       ids[i]);
+    }
 }
 
-void LayoutTest::SetPreload(const Ids& ids) { SetList(HKEY_CURRENT_USER, kPreloadPath, ids, Win9x()); }
-Ids LayoutTest::Preload() { return GetList(HKEY_CURRENT_USER, kPreloadPath, Win9x()); }
-void LayoutTest::SetDefaultPreload(const Ids& ids) { SetList(HKEY_USERS, kDefaultPreloadPath, ids, false); }
-Ids LayoutTest::DefaultPreload() { return GetList(HKEY_USERS, kDefaultPreloadPath, false); }
+Ids LayoutTest::GetList(HKEY root, const std::string& path, bool subkeys) {
+    Ids ids;
+    for (int number = 1; number <= 49; ++number) {
+        std::string name = std::to_string(number);
+        auto id = ReadRegString(root, (subkeys ? path + "\\" + name : path).c_str(), subkeys ? nullptr : name.c_str());
+        if (!id) break;
+        ids.push_back(*id);
+    }
+    return ids;
+}
 
 bool KeyPresent(HKEY root, const char* path) {
     UniqueHKey key;
@@ -125,7 +99,9 @@ Ids RegNames(HKEY root, const char* path, bool values) {
 std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name) {
     std::string bytes(1024, '\0');
     DWORD size = static_cast<DWORD>(bytes.size());
-    if (RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, bytes.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    if (RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, bytes.data(), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
     bytes.resize(size);
     return bytes;
 }

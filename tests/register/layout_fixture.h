@@ -29,9 +29,9 @@ class LayoutTest : public QuorTest {
 protected:
     void SetUp() override;
 
-    static bool Big5();
-    static bool Win9x();
-    static std::string OwnText();  // this code page's layout text
+    static bool Big5() { return GetOEMCP() == 950; }
+    static bool Win9x() { return (GetVersion() & 0x80000000u) != 0; }
+    static std::string OwnText() { return Big5() ? kOwnTextBig5 : kOwnTextGbk; }
     // An id ending in "LNG" gets this code page's language part ("804", or "404" on code page 950),
     // one ending in "OTH" the other one; other ids stay as they are.
     static std::string Local(std::string id);
@@ -40,15 +40,23 @@ protected:
     // Replaces the Keyboard Layouts key with these entries (names made Local).
     static void SetLayouts(const std::vector<LayoutEntry>& entries);
     static Ids LayoutNames();  // sorted
-    static std::optional<std::string> LayoutValue(const std::string& id, const char* value);
+    static std::optional<std::string> LayoutValue(const std::string& id, const char* value) {
+        return ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), value);
+    }
 
-    // The current user's list in this system's form, and the default user's list (NT form).
-    static void SetPreload(const Ids& ids);
-    static Ids Preload();
-    static void SetDefaultPreload(const Ids& ids);
-    static Ids DefaultPreload();
+    // The current user's list in this system's form, and the default user's list (NT form): the
+    // values "1".."49" of the preload key, or on Windows 9x the default values of its subkeys.
+    static void SetPreload(const Ids& ids) { SetList(HKEY_CURRENT_USER, kPreloadPath, ids, Win9x()); }
+    static Ids Preload() { return GetList(HKEY_CURRENT_USER, kPreloadPath, Win9x()); }
+    static void SetDefaultPreload(const Ids& ids) { SetList(HKEY_USERS, kDefaultPreloadPath, ids, false); }
+    static Ids DefaultPreload() { return GetList(HKEY_USERS, kDefaultPreloadPath, false); }
 
 private:
+    static constexpr char kPreloadPath[] = "Keyboard Layout\\Preload";
+    static constexpr char kDefaultPreloadPath[] = ".DEFAULT\\Keyboard Layout\\Preload";
+    static void SetList(HKEY root, const std::string& path, const Ids& ids, bool subkeys);
+    static Ids GetList(HKEY root, const std::string& path, bool subkeys);
+
     RegistryTreeGuard layouts_{HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Keyboard Layouts"};
     RegistryTreeGuard userLayout_{HKEY_CURRENT_USER, L"Keyboard Layout"};
     RegistryTreeGuard defaultLayout_{HKEY_USERS, L".DEFAULT\\Keyboard Layout"};
