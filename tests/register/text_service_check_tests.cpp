@@ -1,77 +1,125 @@
-// The checks at the end of a text-service install: on Windows 10 the keys the DLLs' registration
-// made and the five categories added to them, then qrjcdir started at basic trust (recorded by the
-// prefix's stand-in runas).
+// The checks that end an install: the text-service DLL copies against the install directory's (the
+// copy message), on Windows 10 the keys the DLLs' registration made (the hook message) and the five
+// categories added to them, then qrjcdir started at basic trust (recorded by the prefix's stand-in
+// runas) unless a message was shown.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <map>
+
 #include "common/install_state.h"
+#include "common/text.h"
 #include "register/text_service_check.h"
 #include "tests/register/command_log.h"
 #include "tests/register/text_service_fixture.h"
+#include "tests/support/os_facts_scripted.h"
 
 namespace {
 
-TEST_F(TextServiceTest, WithoutWindows10OrForImmNoKeyIsTestedAndQrjcdirStarts) {
-    RegisterFixtureDll();
+enum Place { kInstall, kWow64, kSystem };
+using Files = std::map<std::pair<Place, std::string>, std::string>;
+
+class VerifyInstallTest : public TextServiceTest {
+protected:
+    void SetUp() override {
+        TextServiceTest::SetUp();
+        CopyText(g_state.installDir, install_.Path().c_str());
+    }
+
+    // Lays the DLLs out in the install directory, the WOW64 system directory and the System directory.
+    void Arrange(const Files& files) {
+        auto path = [&](Place place, const std::string& name) {
+            if (place == kInstall) return install_.Path() + name;
+            return (place == kWow64 ? WindowsDir() + "\\syswow64\\" : SystemDir() + "\\") + name;
+        };
+        for (Place place : {kInstall, kWow64, kSystem}) {
+            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(path(place, name));
+        }
+        for (const auto& [where, bytes] : files) ASSERT_TRUE(WriteFileBytes(path(where.first, where.second), bytes));
+    }
+
+    ScratchDir install_;
+    FileRestorer system32_{SystemDir() + "\\quorsrf.dll"};
+    FileRestorer system64_{SystemDir() + "\\quorsrf6.dll"};
+    FileRestorer wow64_{WindowsDir() + "\\syswow64\\quorsrf.dll"};
+};
+
+TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
+    const std::string dll32(300, '3');
+    const Files all64 = {{{kInstall, "quorsrf.dll"}, dll32},
+                         {{kInstall, "quorsrf6.dll"}, std::string(600, '6')},
+                         {{kWow64, "quorsrf.dll"}, dll32},
+                         {{kSystem, "quorsrf6.dll"}, std::string(600, '6')}};
+    const Files all32 = {{{kInstall, "quorsrf.dll"}, dll32}, {{kSystem, "quorsrf.dll"}, dll32}};
+    auto with = [](Files files, Place place, const char* name, const char* bytes) {
+        files.erase({place, name});
+        if (bytes) files[{place, name}] = bytes;
+        return files;
+    };
     struct Row {
         const char* name;
+        bool thirtyTwoBit;
         int interfaceChoice;
+        Files files;
+        const char* copyMessage;  // the file the copy message names; nullptr: none
+        int keys;  // tested categories registered (3: by the test DLL); -1: not even the text-service key
     };
-    for (Row row : {Row{"IMM", kInterfaceImm}, Row{"TSF", kInterfaceTsf}}) {
-        if (row.interfaceChoice == kInterfaceTsf && g_state.isWindows10) continue;
+    const std::vector<Row> rows = {
+        {"64-bit, copies equal", false, kInterfaceTsf, all64, nullptr, 3},
+        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, kWow64, "quorsrf.dll", "3"), "quorsrf.dll", 3},
+        {"64-bit, 32-bit source missing", false, kInterfaceTsf, with(all64, kInstall, "quorsrf.dll", nullptr),
+         "quorsrf.dll", 3},
+        {"64-bit, 64-bit copy missing", false, kInterfaceTsf, with(all64, kSystem, "quorsrf6.dll", nullptr),
+         "quorsrf6.dll", 3},
+        {"32-bit, copy equal", true, kInterfaceTsf, all32, nullptr, 3},
+        {"32-bit, copy differs", true, kInterfaceTsf, with(all32, kSystem, "quorsrf.dll", "short"), "quorsrf.dll", 3},
+        {"IMM compares and tests nothing", false, kInterfaceImm, {}, nullptr, -1},
+        {"no text-service key", false, kInterfaceTsf, all64, nullptr, -1},
+        {"no tested category", false, kInterfaceTsf, all64, nullptr, 0},
+        {"the first tested category only", false, kInterfaceTsf, all64, nullptr, 1},
+        {"two tested categories", false, kInterfaceTsf, all64, nullptr, 2},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RemoveFile(kRunasLog);
+        UnscriptOsFacts();
+        if (row.thirtyTwoBit) Script32BitSystem();
+        SetFactsOfWindowCreation();
         g_state.interfaceChoice = row.interfaceChoice;
-        CheckTextServiceCategories();
-        EXPECT_TRUE(messages.shown.empty());
-        for (const char* category : kAddedCategories) EXPECT_FALSE(TipKeyPresent(ItemKey(category))) << category;
-        EXPECT_EQ(WaitForLogLines(kRunasLog, 1), std::vector<std::string>{kBasicTrustCommand});
-    }
-}
-
-TEST_F(TextServiceTest, OnWindows10AMissingKeyIsReportedAndNothingStarts) {
-    if (!g_state.isWindows10) GTEST_SKIP() << "the keys are tested on Windows 10 only";
-    g_state.interfaceChoice = kInterfaceTsf;
-    struct Row {
-        int tested;  // how many of the tested categories the registration made
-        bool tipKey;
-        int errorCode;
-    };
-    for (Row row : {Row{0, false, 0}, Row{0, true, 1}, Row{1, true, 2}, Row{2, true, 3}}) {
-        SCOPED_TRACE(row.errorCode);
+        Arrange(row.files);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTip);
-        if (row.tipKey) CreateTipKey(kTip);
-        for (int i = 0; i < row.tested; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        if (row.keys == 3) RegisterFixtureDll();
+        if (row.keys >= 0 && row.keys < 3) CreateTipKey(kTip);
+        for (int i = 0; i < row.keys && i < 3; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        RemoveFile(kRunasLog);
         messages.shown.clear();
-        CheckTextServiceCategories();
 
-        ASSERT_EQ(messages.shown.size(), 1u);
-        std::string expected = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.errorCode) +
-                               ")！，请退出安装程序重新安装！";
-        EXPECT_EQ(messages.shown[0].text, expected);
-        EXPECT_EQ(messages.shown[0].caption, "智能岚石(岚石五笔)安装");
-        for (const char* category : kAddedCategories) EXPECT_FALSE(TipKeyPresent(CategoryKey(category))) << category;
+        VerifyTextServiceInstall();
+
+        bool keysTested = g_state.isWindows10 && row.interfaceChoice == kInterfaceTsf && !row.copyMessage;
+        std::string message;
+        if (row.copyMessage) {
+            message = std::string("没有成功复制") + row.copyMessage + "文件，请退出安装程序并手动删除该文件后重新安装！";
+        } else if (keysTested && row.keys < 3) {
+            message = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.keys + 1) + ")！，请退出安装程序重新安装！";
+        }
+        using Lines = std::vector<std::string>;
+        Lines shown;
+        for (const RecordedMessage& box : messages.shown) {
+            shown.push_back(box.text + " | " + box.caption + (box.wide || box.style != MB_OK ? " (other form)" : ""));
+        }
+        EXPECT_EQ(shown, message.empty() ? Lines{} : Lines{message + " | 智能岚石(岚石五笔)安装"});
+        // qrjcdir is started unless a message was shown.
+        EXPECT_EQ(message.empty() ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
+                  message.empty() ? Lines{kBasicTrustCommand} : Lines{});
+        bool added = keysTested && message.empty();
+        for (const char* category : kAddedCategories) {
+            int keys = TipKeyPresent(CategoryKey(category)) + TipKeyPresent(CategoryMemberKey(category)) +
+                       TipKeyPresent(ItemKey(category));
+            EXPECT_EQ(keys, added ? 3 : 0) << category;
+        }
     }
-    EXPECT_TRUE(LogLinesAfterPause(kRunasLog).empty());
-}
-
-TEST_F(TextServiceTest, OnWindows10TheFiveCategoriesAreAdded) {
-    if (!g_state.isWindows10) GTEST_SKIP() << "the categories are added on Windows 10 only";
-    g_state.interfaceChoice = kInterfaceTsf;
-    RegisterFixtureDll();
-
-    CheckTextServiceCategories();
-
-    EXPECT_TRUE(messages.shown.empty());
-    for (const char* category : kAddedCategories) {
-        SCOPED_TRACE(category);
-        EXPECT_TRUE(TipKeyPresent(CategoryKey(category)));
-        EXPECT_TRUE(TipKeyPresent(CategoryMemberKey(category)));
-        EXPECT_TRUE(TipKeyPresent(ItemKey(category)));
-    }
-    EXPECT_EQ(WaitForLogLines(kRunasLog, 1), std::vector<std::string>{kBasicTrustCommand});
 }
 
 }  // namespace

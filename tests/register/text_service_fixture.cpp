@@ -6,15 +6,11 @@
 #include "deploy/os_info.h"
 #include "tests/register/command_log.h"
 
-namespace {
-
-std::string Join(const std::string& a, const std::string& b) { return a + "\\" + b; }
-
-}  // namespace
-
-std::string CategoryKey(const char* category) { return Join(kTip, "Category\\Category\\") + category; }
-std::string CategoryMemberKey(const char* category) { return Join(CategoryKey(category), kClsid); }
-std::string ItemKey(const char* category) { return Join(kTip, "Category\\Item\\") + kClsid + "\\" + category; }
+std::string CategoryKey(const char* category) { return std::string(kTip) + "\\Category\\Category\\" + category; }
+std::string CategoryMemberKey(const char* category) { return CategoryKey(category) + "\\" + kClsid; }
+std::string ItemKey(const char* category) {
+    return std::string(kTip) + "\\Category\\Item\\" + kClsid + "\\" + category;
+}
 
 bool TipKeyPresent(const std::string& path) {
     UniqueHKey key;

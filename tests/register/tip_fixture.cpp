@@ -1,8 +1,7 @@
 // A text-service DLL for the tests: its registration makes the keys that a text service's own
 // registration leaves under the TIP key (the class id's key, "Category\Category\<category>\<class
-// id>" and "Category\Item\<class id>\<category>" for the three categories the setup program tests),
-// and its unregistration removes them. Copied by the tests to where the setup program expects
-// quorsrf6.dll.
+// id>" and "Category\Item\<class id>\<category>" for the three categories the setup program tests).
+// Copied by the tests to where the setup program expects quorsrf6.dll.
 #include <windows.h>
 
 namespace {
@@ -15,32 +14,21 @@ constexpr const char* kCategories[] = {
     "{34745C63-B2F0-4784-8B67-5E12C8701A31}",
 };
 
-bool CreateKey(const char* path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
-}
-
 }  // namespace
 
 extern "C" __declspec(dllexport) HRESULT WINAPI DllRegisterServer() {
-    char path[512];
-    if (!CreateKey(kTextServiceKey)) return E_FAIL;
+    char paths[2][512];
     for (const char* category : kCategories) {
-        wsprintfA(path, "%s\\Category\\Category\\%s\\%s", kTextServiceKey, category, kClsid);
-        if (!CreateKey(path)) return E_FAIL;
-        wsprintfA(path, "%s\\Category\\Item\\%s\\%s", kTextServiceKey, kClsid, category);
-        if (!CreateKey(path)) return E_FAIL;
+        wsprintfA(paths[0], "%s\\Category\\Category\\%s\\%s", kTextServiceKey, category, kClsid);
+        wsprintfA(paths[1], "%s\\Category\\Item\\%s\\%s", kTextServiceKey, kClsid, category);
+        for (const char* path : paths) {
+            HKEY key = nullptr;
+            if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+                ERROR_SUCCESS) {
+                return E_FAIL;
+            }
+            RegCloseKey(key);
+        }
     }
-    return S_OK;
-}
-
-extern "C" __declspec(dllexport) HRESULT WINAPI DllUnregisterServer() {
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTextServiceKey);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTextServiceKey);
     return S_OK;
 }
