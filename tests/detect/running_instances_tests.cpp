@@ -26,21 +26,17 @@ std::wstring Line(int number, const std::wstring& title) {
     return L"　　" + std::to_wstring(number) + L"：" + title + L"\r\n";
 }
 
-// One running stand-in host (see ime_host.cpp); told to quit and waited for when destroyed.
+// One running stand-in host (see ime_host.cpp), found by its title once ready; its window is closed
+// and the host waited for when destroyed.
 class Host {
 public:
     Host(const std::wstring& className, const std::wstring& link, const std::wstring& title,
          const std::wstring& mapping = L"-") {
-        static int counter = 0;
-        std::wstring suffix = std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-        ready_.Reset(CreateEventW(nullptr, TRUE, FALSE, (L"quorhost-ready-" + suffix).c_str()));
-        quit_.Reset(CreateEventW(nullptr, TRUE, FALSE, (L"quorhost-quit-" + suffix).c_str()));
         wchar_t program[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, program, MAX_PATH);
-        // The host lies beside this test program.
         std::wstring command = program;
-        command = L"\"" + command.substr(0, command.find_last_of(L'\\') + 1) + L"ime_host.exe\" quorhost-ready-" +
-                  suffix + L" quorhost-quit-" + suffix + L" " + className + L" " + link + L" " + mapping + L" " + title;
+        command = L"\"" + command.substr(0, command.find_last_of(L'\\') + 1) + L"ime_host.exe\" " + className + L" " +
+                  link + L" " + mapping + L" " + title;
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
@@ -48,19 +44,21 @@ public:
             process_.Reset(process.hProcess);
             CloseHandle(process.hThread);
         }
-        HANDLE waited[] = {ready_.Get(), process_.Get()};
-        EXPECT_TRUE(process_ && WaitForMultipleObjects(2, waited, FALSE, 20000) == WAIT_OBJECT_0) << "host did not start";
+        for (int wait = 0; process_ && !window_ && wait < 400; ++wait) {
+            if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0) break;
+            window_ = FindWindowW(L"QuorHostMain", title.c_str());
+        }
+        EXPECT_NE(window_, nullptr) << "host did not start";
     }
     ~Host() {
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
         if (!process_) return;
-        SetEvent(quit_.Get());
         if (WaitForSingleObject(process_.Get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process_.Get(), 1);
     }
 
 private:
-    UniqueHandle ready_;
-    UniqueHandle quit_;
     UniqueHandle process_;
+    HWND window_ = nullptr;
 };
 
 class RunningInstancesTest : public QuorTest {

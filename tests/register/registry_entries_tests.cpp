@@ -36,7 +36,8 @@ TEST_F(RegistryEntriesTest, EntriesReplaceThoseOfEarlierInstalls) {
     WriteRegString(HKEY_LOCAL_MACHINE, kRun, "other", "other.exe");
     // The earlier tokens tavo6300..tavo6800 and tavo7000..tavo8900 go; their neighbours stay.
     for (int n = 63; n <= 89; ++n) {
-        if (n != 69) WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, ("tavo" + std::to_string(n) + "00").c_str(), "IE");
+        std::string name = "tavo" + std::to_string(n) + "00";
+        if (n != 69) WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, name.c_str(), "IE");
     }
     Ids tokens = {"other", "tavo5900", "tavo6200", "tavo6900", "tavo8210", "tavo9000"};
     for (const std::string& name : tokens) WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, name.c_str(), "IE");

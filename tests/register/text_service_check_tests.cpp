@@ -63,22 +63,24 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         int interfaceChoice;
         Files files;
         const char* copyMessage;  // the file the copy message names; nullptr: none
-        int keys;  // tested categories registered (3: by the test DLL); -1: not even the text-service key
+        // Keys of the registration: 4, those the test DLL makes; 0 to 3, the text-service key and the
+        // item keys of that many tested categories; -1, none.
+        int keys;
     };
     const std::vector<Row> rows = {
-        {"64-bit, copies equal", false, kInterfaceTsf, all64, nullptr, 3},
-        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, kWow64, "quorsrf.dll", "3"), "quorsrf.dll", 3},
-        {"64-bit, 32-bit source missing", false, kInterfaceTsf, with(all64, kInstall, "quorsrf.dll", nullptr),
-         "quorsrf.dll", 3},
+        {"64-bit, copies equal", false, kInterfaceTsf, all64, nullptr, 4},
+        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, kWow64, "quorsrf.dll", "3"), "quorsrf.dll",
+         4},
         {"64-bit, 64-bit copy missing", false, kInterfaceTsf, with(all64, kSystem, "quorsrf6.dll", nullptr),
          "quorsrf6.dll", 3},
-        {"32-bit, copy equal", true, kInterfaceTsf, all32, nullptr, 3},
+        {"32-bit, copy equal", true, kInterfaceTsf, all32, nullptr, 4},
         {"32-bit, copy differs", true, kInterfaceTsf, with(all32, kSystem, "quorsrf.dll", "short"), "quorsrf.dll", 3},
         {"IMM compares and tests nothing", false, kInterfaceImm, {}, nullptr, -1},
         {"no text-service key", false, kInterfaceTsf, all64, nullptr, -1},
         {"no tested category", false, kInterfaceTsf, all64, nullptr, 0},
         {"the first tested category only", false, kInterfaceTsf, all64, nullptr, 1},
         {"two tested categories", false, kInterfaceTsf, all64, nullptr, 2},
+        {"item keys only: no Category\\Category key", false, kInterfaceTsf, all64, nullptr, 3},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -89,9 +91,12 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         Arrange(row.files);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTip);
-        if (row.keys == 3) RegisterFixtureDll();
-        if (row.keys >= 0 && row.keys < 3) CreateTipKey(kTip);
-        for (int i = 0; i < row.keys && i < 3; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        if (row.keys == 4) {
+            RegisterFixtureDll();
+        } else if (row.keys >= 0) {
+            CreateTipKey(kTip);
+            for (int i = 0; i < row.keys; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        }
         RemoveFile(kRunasLog);
         messages.shown.clear();
 
@@ -113,11 +118,13 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         // qrjcdir is started unless a message was shown.
         EXPECT_EQ(message.empty() ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
                   message.empty() ? Lines{kBasicTrustCommand} : Lines{});
+        // The categories go only under the parents that the registration made.
         bool added = keysTested && message.empty();
         for (const char* category : kAddedCategories) {
-            int keys = TipKeyPresent(CategoryKey(category)) + TipKeyPresent(CategoryMemberKey(category)) +
-                       TipKeyPresent(ItemKey(category));
-            EXPECT_EQ(keys, added ? 3 : 0) << category;
+            SCOPED_TRACE(category);
+            EXPECT_EQ(TipKeyPresent(ItemKey(category)), added);
+            EXPECT_EQ(TipKeyPresent(CategoryKey(category)), added && row.keys == 4);
+            EXPECT_EQ(TipKeyPresent(CategoryMemberKey(category)), added && row.keys == 4);
         }
     }
 }

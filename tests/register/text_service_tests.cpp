@@ -1,6 +1,5 @@
-// The text service: its place in the sort order, the regsvr32 runs of its registration (recorded by
-// the prefix's stand-in regsvr32, which registers the DLL as the real one does), and where a category
-// registration goes.
+// The text service: its place in the sort order and the regsvr32 runs of its registration (recorded
+// by the prefix's stand-in regsvr32, which registers the DLL as the real one does).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,7 +7,6 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "register/text_service.h"
-#include "register/text_service_check.h"
 #include "tests/register/command_log.h"
 #include "tests/register/text_service_fixture.h"
 #include "tests/support/os_facts_scripted.h"
@@ -56,10 +54,11 @@ TEST_F(TextServiceTest, PositionInTheSortOrder) {
             char name[16];
             wsprintfA(name, "%08d", row.first + static_cast<int>(i));
             std::string path = std::string(kSortOrder) + "\\" + name;
-            WriteRegString(HKEY_CURRENT_USER, path.c_str(), "CLSID", row.items[i].clsid);
-            if (row.items[i].profile) WriteRegString(HKEY_CURRENT_USER, path.c_str(), "profile", "{E2A7C8E4-0A3A-4D55}");
+            const SortItem& item = row.items[i];
+            WriteRegString(HKEY_CURRENT_USER, path.c_str(), "CLSID", item.clsid);
+            if (item.profile) WriteRegString(HKEY_CURRENT_USER, path.c_str(), "profile", "{E2A7C8E4-0A3A-4D55}");
             DWORD layout = 0x08040804;
-            if (row.items[i].keyboardLayout) {
+            if (item.keyboardLayout) {
                 RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), "KeyboardLayout", REG_DWORD, &layout, sizeof layout);
             }
         }
@@ -113,35 +112,6 @@ TEST_F(TextServiceTest, RegistrationRunsRegsvr32OnTheSystemsDlls) {
         for (const char* category : kTestedCategories) {
             EXPECT_EQ(TipKeyPresent(ItemKey(category)), row.commands.back() == native) << category;
         }
-    }
-}
-
-TEST_F(TextServiceTest, CategoriesGoOnlyUnderTheParentsTheDllMade) {
-    const std::string item = std::string(kTip) + "\\Category\\Item\\" + kClsid;
-    const std::string category = std::string(kTip) + "\\Category\\Category";
-    struct Row {
-        const char* name;
-        std::vector<std::string> existing;
-        bool inCategory;  // the category's key and the class id under it
-        bool inItem;
-    };
-    const std::vector<Row> rows = {
-        {"no text-service key", {}, false, false},
-        {"item key only", {item}, false, true},
-        {"category key only", {category}, true, false},
-        {"both", {item, category}, true, true},
-    };
-    const char* added = kAddedCategories[0];
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTip);
-        for (const std::string& path : row.existing) CreateTipKey(path);
-        AddTextServiceCategory(added);
-        EXPECT_EQ(TipKeyPresent(CategoryKey(added)), row.inCategory);
-        EXPECT_EQ(TipKeyPresent(CategoryMemberKey(added)), row.inCategory);
-        EXPECT_EQ(TipKeyPresent(ItemKey(added)), row.inItem);
-        EXPECT_EQ(TipKeyPresent(kTip), !row.existing.empty());
     }
 }
 
