@@ -14,7 +14,6 @@ namespace {
 constexpr char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8";
 constexpr char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kUserAgent[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
 constexpr char kPostPlatform[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 
@@ -63,12 +62,6 @@ TEST_F(RegistryEntriesTest, EntriesReplaceThoseOfEarlierInstalls) {
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kPostPlatform, true), tokens);
         EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8200"), "");
     }
-
-    // Without the User Agent key there is no token, and the key is not made.
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kUserAgent);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUserAgent);
-    WriteUserAgentToken();
-    EXPECT_FALSE(KeyPresent(HKEY_LOCAL_MACHINE, kUserAgent));
 }
 
 }  // namespace
