@@ -17,8 +17,7 @@
 
 namespace {
 
-enum Place { kInstall, kWow64, kSystem };
-using Files = std::map<std::pair<Place, std::string>, std::string>;
+using Files = std::map<std::string, std::string>;  // path and bytes
 
 class VerifyInstallTest : public TextServiceTest {
 protected:
@@ -27,34 +26,34 @@ protected:
         CopyText(g_state.installDir, install_.Path().c_str());
     }
 
-    // Lays the DLLs out in the install directory, the WOW64 system directory and the System directory.
+    // Only these DLLs in the install directory, the WOW64 system directory and the System directory.
     void Arrange(const Files& files) {
-        auto path = [&](Place place, const std::string& name) {
-            if (place == kInstall) return install_.Path() + name;
-            return (place == kWow64 ? WindowsDir() + "\\syswow64\\" : SystemDir() + "\\") + name;
-        };
-        for (Place place : {kInstall, kWow64, kSystem}) {
-            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(path(place, name));
+        for (const std::string& directory : {install_.Path(), wow64_, system_}) {
+            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(directory + name);
         }
-        for (const auto& [where, bytes] : files) ASSERT_TRUE(WriteFileBytes(path(where.first, where.second), bytes));
+        for (const auto& [path, bytes] : files) ASSERT_TRUE(WriteFileBytes(path, bytes));
     }
 
     ScratchDir install_;
-    FileRestorer system32_{SystemDir() + "\\quorsrf.dll"};
-    FileRestorer system64_{SystemDir() + "\\quorsrf6.dll"};
-    FileRestorer wow64_{WindowsDir() + "\\syswow64\\quorsrf.dll"};
+    const std::string wow64_ = WindowsDir() + "\\syswow64\\";
+    const std::string system_ = SystemDir() + "\\";
+    FileRestorer restore32_{system_ + "quorsrf.dll"};
+    FileRestorer restore64_{system_ + "quorsrf6.dll"};
+    FileRestorer restoreWow64_{wow64_ + "quorsrf.dll"};
 };
 
 TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
     const std::string dll32(300, '3');
-    const Files all64 = {{{kInstall, "quorsrf.dll"}, dll32},
-                         {{kInstall, "quorsrf6.dll"}, std::string(600, '6')},
-                         {{kWow64, "quorsrf.dll"}, dll32},
-                         {{kSystem, "quorsrf6.dll"}, std::string(600, '6')}};
-    const Files all32 = {{{kInstall, "quorsrf.dll"}, dll32}, {{kSystem, "quorsrf.dll"}, dll32}};
-    auto with = [](Files files, Place place, const char* name, const char* bytes) {
-        files.erase({place, name});
-        if (bytes) files[{place, name}] = bytes;
+    const std::string dll64(600, '6');
+    const std::string install = install_.Path();
+    const Files all64 = {{install + "quorsrf.dll", dll32},
+                         {install + "quorsrf6.dll", dll64},
+                         {wow64_ + "quorsrf.dll", dll32},
+                         {system_ + "quorsrf6.dll", dll64}};
+    const Files all32 = {{install + "quorsrf.dll", dll32}, {system_ + "quorsrf.dll", dll32}};
+    auto with = [](Files files, const std::string& path, const char* bytes) {
+        files.erase(path);
+        if (bytes) files[path] = bytes;
         return files;
     };
     struct Row {
@@ -69,12 +68,12 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
     };
     const std::vector<Row> rows = {
         {"64-bit, copies equal", false, kInterfaceTsf, all64, nullptr, 4},
-        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, kWow64, "quorsrf.dll", "3"), "quorsrf.dll",
+        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll",
          4},
-        {"64-bit, 64-bit copy missing", false, kInterfaceTsf, with(all64, kSystem, "quorsrf6.dll", nullptr),
-         "quorsrf6.dll", 3},
+        {"64-bit, 64-bit copy missing", false, kInterfaceTsf, with(all64, system_ + "quorsrf6.dll", nullptr),
+         "quorsrf6.dll", 4},
         {"32-bit, copy equal", true, kInterfaceTsf, all32, nullptr, 4},
-        {"32-bit, copy differs", true, kInterfaceTsf, with(all32, kSystem, "quorsrf.dll", "short"), "quorsrf.dll", 3},
+        {"32-bit, copy differs", true, kInterfaceTsf, with(all32, system_ + "quorsrf.dll", "short"), "quorsrf.dll", 4},
         {"IMM compares and tests nothing", false, kInterfaceImm, {}, nullptr, -1},
         {"no text-service key", false, kInterfaceTsf, all64, nullptr, -1},
         {"no tested category", false, kInterfaceTsf, all64, nullptr, 0},
