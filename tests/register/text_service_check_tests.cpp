@@ -62,7 +62,7 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         int interfaceChoice;
         Files files;
         const char* copyMessage;  // the file the copy message names; nullptr: none
-        // Keys of the registration: 4, those the test DLL makes; 0 to 3, the text-service key and the
+        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key and the
         // item keys of that many tested categories; -1, none.
         int keys;
     };

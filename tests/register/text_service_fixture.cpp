@@ -1,4 +1,4 @@
-// Text-service keys, the test DLL's registration and the common fixture.
+// Text-service keys, the registration of the payload's text-service DLL and the common fixture.
 #include "tests/register/text_service_fixture.h"
 
 #include "common/handles.h"
@@ -32,7 +32,7 @@ bool NtVersionIs10() {
 }
 
 void RegisterFixtureDll() {
-    UniqueLibrary dll(LoadLibraryA((TestProgramDir() + "tip_fixture.dll").c_str()));
+    UniqueLibrary dll(LoadLibraryA((TestProgramDir() + "quorsrf6.dll").c_str()));
     ASSERT_TRUE(dll);
     using EntryPoint = HRESULT(WINAPI*)();
     auto entry =

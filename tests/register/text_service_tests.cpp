@@ -67,11 +67,11 @@ TEST_F(TextServiceTest, PositionInTheSortOrder) {
 }
 
 // regsvr32 is started and not waited for, and each start is followed by a two-second pause. The
-// 64-bit DLL here is the test DLL, so the keys its registration makes appear.
+// 64-bit DLL here is the payload's, so the keys its registration makes appear.
 TEST_F(TextServiceTest, RegistrationRunsRegsvr32OnTheSystemsDlls) {
     std::string dll = SystemDir() + "\\quorsrf6.dll";
     FileRestorer restoreDll(dll);
-    ASSERT_TRUE(CopyFileA((TestProgramDir() + "tip_fixture.dll").c_str(), dll.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestProgramDir() + "quorsrf6.dll").c_str(), dll.c_str(), FALSE));
     const std::string wow = "regsvr32 /s " + WindowsDir() + "\\syswow64\\quorsrf.dll";
     const std::string native = "regsvr32 /s " + dll;
     struct Row {
