@@ -58,33 +58,31 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
     };
     struct Row {
         const char* name;
-        bool thirtyTwoBit;
+        int systemBits;
         int interfaceChoice;
+        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key
+        // and the item keys of that many tested categories; -1, none.
+        int keys;
         Files files;
         const char* copyMessage;  // the file the copy message names; nullptr: none
-        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key and the
-        // item keys of that many tested categories; -1, none.
-        int keys;
     };
     const std::vector<Row> rows = {
-        {"64-bit, copies equal", false, kInterfaceTsf, all64, nullptr, 4},
-        {"64-bit, 32-bit copy differs", false, kInterfaceTsf, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll",
-         4},
-        {"64-bit, 64-bit copy missing", false, kInterfaceTsf, with(all64, system_ + "quorsrf6.dll", nullptr),
-         "quorsrf6.dll", 4},
-        {"32-bit, copy equal", true, kInterfaceTsf, all32, nullptr, 4},
-        {"32-bit, copy differs", true, kInterfaceTsf, with(all32, system_ + "quorsrf.dll", "short"), "quorsrf.dll", 4},
-        {"IMM compares and tests nothing", false, kInterfaceImm, {}, nullptr, -1},
-        {"no text-service key", false, kInterfaceTsf, all64, nullptr, -1},
-        {"no tested category", false, kInterfaceTsf, all64, nullptr, 0},
-        {"the first tested category only", false, kInterfaceTsf, all64, nullptr, 1},
-        {"two tested categories", false, kInterfaceTsf, all64, nullptr, 2},
-        {"item keys only: no Category\\Category key", false, kInterfaceTsf, all64, nullptr, 3},
+        {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
+        {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
+        {"64-bit copy missing", 64, kInterfaceTsf, 4, with(all64, system_ + "quorsrf6.dll", nullptr), "quorsrf6.dll"},
+        {"32-bit system, copy equal", 32, kInterfaceTsf, 4, all32, nullptr},
+        {"32-bit system, copy differs", 32, kInterfaceTsf, 4, with(all32, system_ + "quorsrf.dll", "3"), "quorsrf.dll"},
+        {"IMM compares and tests nothing", 64, kInterfaceImm, -1, {}, nullptr},
+        {"no text-service key", 64, kInterfaceTsf, -1, all64, nullptr},
+        {"no tested category", 64, kInterfaceTsf, 0, all64, nullptr},
+        {"the first tested category only", 64, kInterfaceTsf, 1, all64, nullptr},
+        {"two tested categories", 64, kInterfaceTsf, 2, all64, nullptr},
+        {"item keys only: no Category\\Category key", 64, kInterfaceTsf, 3, all64, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         UnscriptOsFacts();
-        if (row.thirtyTwoBit) Script32BitSystem();
+        if (row.systemBits == 32) Script32BitSystem();
         SetFactsOfWindowCreation();
         g_state.interfaceChoice = row.interfaceChoice;
         Arrange(row.files);
