@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include "common/handles.h"
-#include "common/install_state.h"
 #include "register/text_service.h"
 #include "tests/register/command_log.h"
 #include "tests/register/text_service_fixture.h"
