@@ -1,10 +1,12 @@
 // Stand-in for a program that has the input method loaded, for the detection tests. It opens a
-// top-level window with a title and a window of the input method's class linked to it, optionally
-// creates the input method's shared memory, signals that it is ready and waits to be told to exit:
-//   ime_host READY_EVENT QUIT_EVENT CLASS LINK MAPPING TITLE
-// CLASS is the window class ("-" for none), LINK how that window hangs on the top window: "owned"
-// (a popup owned by it; "ownedN" makes N of them), "nested" (owned by a popup that it owns), "orphan" (no owner) or "child"
-// (a child window); MAPPING is the shared-memory name ("-" for none); TITLE is the rest of the line.
+// top-level window and a window of the input method's class linked to it, optionally creates the
+// input method's shared memory, and only then gives its top-level window its title, which tells the
+// test that it is ready; closing that window ends it:
+//   ime_host CLASS LINK MAPPING TITLE
+// CLASS is the window class ("-" for none); LINK how that window hangs on the top window: "owned"
+// (a popup owned by it; "ownedN" makes N of them), "nested" (owned by a popup that it owns),
+// "orphan" (no owner) or "child" (a child window); MAPPING is the shared-memory name ("-" for none);
+// TITLE is one word.
 #include <windows.h>
 
 #include <cwchar>
@@ -12,9 +14,14 @@
 
 namespace {
 
-bool RegisterWindowClass(const wchar_t* name) {
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure = DefWindowProcW) {
     WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = name;
     return RegisterClassW(&windowClass) != 0;
@@ -25,42 +32,21 @@ HWND CreatePopup(const wchar_t* className, HWND owner) {
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-// The title: everything after the sixth argument, as it stands on the command line.
-std::wstring TitleFrom(const wchar_t* commandLine) {
-    const wchar_t* p = commandLine;
-    for (int skipped = 0; skipped < 6 && *p != L'\0'; ++skipped) {
-        bool quoted = false;
-        while (*p != L'\0' && (quoted || (*p != L' ' && *p != L'\t'))) {
-            if (*p == L'"') quoted = !quoted;
-            ++p;
-        }
-        while (*p == L' ' || *p == L'\t') ++p;
-    }
-    return p;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 7) return 2;
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[1]);
-    HANDLE quit = OpenEventW(SYNCHRONIZE, FALSE, argv[2]);
-    if (ready == nullptr || quit == nullptr) return 3;
-    std::wstring className = argv[3];
-    std::wstring link = argv[4];
-    std::wstring mapping = argv[5];
-    std::wstring title = TitleFrom(GetCommandLineW());
-
-    if (!RegisterWindowClass(L"QuorHostMain") || !RegisterWindowClass(L"QuorHostPanel")) return 4;
-    HWND main = CreateWindowExW(0, L"QuorHostMain", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (argc < 5) return 2;
+    std::wstring className = argv[1];
+    std::wstring link = argv[2];
+    if (!RegisterWindowClass(L"QuorHostMain", MainWindowProc) || !RegisterWindowClass(L"QuorHostPanel")) return 4;
+    HWND main = CreateWindowExW(0, L"QuorHostMain", L"", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     if (main == nullptr) return 5;
 
     if (className != L"-") {
         if (!RegisterWindowClass(className.c_str())) return 6;
         HWND imeWindow = nullptr;
         if (link.compare(0, 5, L"owned") == 0) {
-            // "ownedN": N such windows.
             int count = link.size() > 5 ? _wtoi(link.c_str() + 5) : 1;
             for (int i = 0; i < count; ++i) imeWindow = CreatePopup(className.c_str(), main);
         } else if (link == L"nested") {
@@ -73,26 +59,13 @@ int wmain(int argc, wchar_t** argv) {
         }
         if (imeWindow == nullptr) return 7;
     }
-
-    HANDLE sharedMemory = nullptr;
-    if (mapping != L"-") {
-        sharedMemory = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, mapping.c_str());
-        if (sharedMemory == nullptr) return 8;
+    if (std::wcscmp(argv[3], L"-") != 0 &&
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, argv[3]) == nullptr) {
+        return 8;
     }
 
-    SetEvent(ready);
-    for (;;) {
-        DWORD woken = MsgWaitForMultipleObjects(1, &quit, FALSE, INFINITE, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0) break;
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-    }
-    DestroyWindow(main);
-    if (sharedMemory != nullptr) CloseHandle(sharedMemory);
-    CloseHandle(ready);
-    CloseHandle(quit);
+    SetWindowTextW(main, argv[4]);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
 }

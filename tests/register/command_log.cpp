@@ -7,16 +7,12 @@
 
 namespace {
 
+// The complete lines of a log (a line still being written has no CR LF yet).
 std::vector<std::string> Lines(const char* path) {
     std::vector<std::string> lines;
-    auto bytes = ReadFileBytes(path);
-    if (!bytes) return lines;
-    std::size_t start = 0;
-    while (start < bytes->size()) {
-        std::size_t end = bytes->find("\r\n", start);
-        if (end == std::string::npos) break;
-        lines.push_back(bytes->substr(start, end - start));
-        start = end + 2;
+    std::string bytes = ReadFileBytes(path).value_or("");
+    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(bytes.substr(start, end - start));
     }
     return lines;
 }
@@ -26,10 +22,7 @@ std::vector<std::string> Lines(const char* path) {
 std::vector<std::string> WaitForLogLines(const char* path, std::size_t count, unsigned timeoutMs) {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     std::vector<std::string> lines = Lines(path);
-    while (lines.size() < count && GetTickCount64() < deadline) {
-        Sleep(50);
-        lines = Lines(path);
-    }
+    for (; lines.size() < count && GetTickCount64() < deadline; lines = Lines(path)) Sleep(50);
     return lines;
 }
 

@@ -1,11 +1,10 @@
 // Fixture of the keyboard-layout and preload-list tests: the Keyboard Layouts key and both users'
-// preload lists are saved before each case and put back after it, and the helpers arrange and read
-// them in the form of the Windows version the program runs under (NT values or 9x subkeys).
+// keyboard-layout keys are saved before each case and put back after it, and the helpers arrange and
+// read them in the form of the Windows version the program runs under (NT values or 9x subkeys).
 #pragma once
 
 #include <windows.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,11 +14,11 @@
 
 inline constexpr char kLayoutsPath[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
 
-// The layout texts as the registry should hold them: GBK and Big5 bytes.
-inline const std::string kOwnTextGbk = "智能岚石输入平台  8.6";
+// The layout text as the registry must hold it: GBK, and Big5 under code page 950.
+inline const std::string kOwnTextGbk = "\xD6\xC7\xC4\xDC\xE1\xB0\xCA\xAF\xCA\xE4\xC8\xEB\xC6\xBD\xCC\xA8  8.6";
 inline const std::string kOwnTextBig5 = "\xB4\xBC\xAF\xE0\xB4\x50\xA5\xDB\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78  8.6";
-inline const std::string kOlderTextGbk = "智能岚石输入平台  8.5";
-inline const std::string kOlderTextBig5 = "\xB4\xBC\xAF\xE0\xB4\x50\xA5\xDB\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78  8.5";
+
+using Ids = std::vector<std::string>;
 
 struct LayoutEntry {
     std::string name;
@@ -30,40 +29,41 @@ class LayoutTest : public QuorTest {
 protected:
     void SetUp() override;
 
-    bool Big5() const;
-    bool Win9x() const;
-    std::string Suffix() const;             // "804", or "404" on code page 950
-    std::string OtherSuffix() const;
-    std::string OwnText() const;            // this code page's layout text
-    std::string OlderOwnText() const;       // an earlier version's text in this code page
-    std::string WithSuffix(std::string id, const std::string& suffix) const;
-    std::string AsWritten(std::string id) const;  // lower case on NT, upper case on 9x
+    static bool Big5() { return GetOEMCP() == 950; }
+    static bool Win9x() { return (GetVersion() & 0x80000000u) != 0; }
+    static std::string OwnText() { return Big5() ? kOwnTextBig5 : kOwnTextGbk; }
+    // An id ending in "LNG" gets this code page's language part ("804", or "404" on code page 950),
+    // one ending in "OTH" the other one; other ids stay as they are.
+    static std::string Local(std::string id);
+    static std::string AsWritten(std::string id);  // lower case on NT, upper case on 9x
 
-    // Replaces the Keyboard Layouts key with these entries (nullopt: the key is absent).
-    void SetLayouts(const std::vector<LayoutEntry>& entries);
-    std::vector<std::string> LayoutNames() const;
-    std::optional<std::string> LayoutValue(const std::string& id, const char* value) const;
+    // Replaces the Keyboard Layouts key with these entries (names made Local).
+    static void SetLayouts(const std::vector<LayoutEntry>& entries);
+    static Ids LayoutNames();  // sorted
+    static std::optional<std::string> LayoutValue(const std::string& id, const char* value) {
+        return ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), value);
+    }
 
-    // The current user's list, in this system's form.
-    void SetPreload(const std::vector<std::string>& ids);
-    std::vector<std::string> Preload() const;
-    // The default user's list (NT form).
-    void SetDefaultPreload(const std::vector<std::string>& ids);
-    std::vector<std::string> DefaultPreload() const;
+    // The current user's list in this system's form, and the default user's list (NT form): the
+    // values "1".."49" of the preload key, or on Windows 9x the default values of its subkeys.
+    static void SetPreload(const Ids& ids) { SetList(HKEY_CURRENT_USER, kPreloadPath, ids, Win9x()); }
+    static Ids Preload() { return GetList(HKEY_CURRENT_USER, kPreloadPath, Win9x()); }
+    static void SetDefaultPreload(const Ids& ids) { SetList(HKEY_USERS, kDefaultPreloadPath, ids, false); }
+    static Ids DefaultPreload() { return GetList(HKEY_USERS, kDefaultPreloadPath, false); }
 
 private:
+    static constexpr char kPreloadPath[] = "Keyboard Layout\\Preload";
+    static constexpr char kDefaultPreloadPath[] = ".DEFAULT\\Keyboard Layout\\Preload";
+    static void SetList(HKEY root, const std::string& path, const Ids& ids, bool subkeys);
+    static Ids GetList(HKEY root, const std::string& path, bool subkeys);
+
     RegistryTreeGuard layouts_{HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Keyboard Layouts"};
     RegistryTreeGuard userLayout_{HKEY_CURRENT_USER, L"Keyboard Layout"};
     RegistryTreeGuard defaultLayout_{HKEY_USERS, L".DEFAULT\\Keyboard Layout"};
 };
 
 bool KeyPresent(HKEY root, const char* path);
-// Every subkey name of a key, sorted.
-std::vector<std::string> SubkeyNames(HKEY root, const char* path);
-// Raw data and type of a value (A or W form), none when it is missing.
-struct RawValue {
-    DWORD type;
-    std::string bytes;
-};
-std::optional<RawValue> ReadRawA(HKEY root, const char* path, const char* name);
-std::optional<RawValue> ReadRawW(HKEY root, const wchar_t* path, const wchar_t* name);
+// Names of the subkeys (or of the values) of a key, sorted.
+Ids RegNames(HKEY root, const char* path, bool values = false);
+// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
+std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);

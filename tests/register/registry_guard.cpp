@@ -1,69 +1,29 @@
-// Saving and restoring registry trees for tests.
+// Saving and restoring registry trees for tests: the key is copied aside under HKEY_CURRENT_USER
+// when the guard is made and copied back over whatever the test left when it is destroyed.
 #include "tests/register/registry_guard.h"
-
-#include <vector>
 
 #include "common/handles.h"
 
+// Where the saved copy of the key lives, under HKEY_CURRENT_USER.
 struct RegistryTreeGuard::Node {
-    struct Value {
-        std::wstring name;
-        DWORD type;
-        std::vector<BYTE> data;
-    };
-    std::vector<Value> values;
-    std::vector<std::pair<std::wstring, Node>> children;
+    std::wstring copy;
 };
 
 namespace {
 
-using Node = RegistryTreeGuard::Node;
+constexpr wchar_t kSavedKeys[] = L"Software\\quortest saved keys";
 
-void SaveKey(HKEY key, Node* node) {
-    DWORD subkeys = 0, maxSubkey = 0, values = 0, maxName = 0, maxData = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, &maxSubkey, nullptr, &values, &maxName, &maxData,
-                     nullptr, nullptr);
-    for (DWORD i = 0; i < values; ++i) {
-        std::wstring name(maxName + 1, L'\0');
-        std::vector<BYTE> data(maxData + 2);
-        DWORD nameLength = maxName + 1, dataSize = static_cast<DWORD>(data.size()), type = 0;
-        if (RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS) {
-            continue;
-        }
-        name.resize(nameLength);
-        data.resize(dataSize);
-        node->values.push_back({name, type, data});
-    }
-    for (DWORD i = 0; i < subkeys; ++i) {
-        std::wstring name(maxSubkey + 1, L'\0');
-        DWORD nameLength = maxSubkey + 1;
-        if (RegEnumKeyExW(key, i, name.data(), &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-            continue;
-        }
-        name.resize(nameLength);
-        UniqueHKey child;
-        if (RegOpenKeyExW(key, name.c_str(), 0, KEY_READ, child.Put()) != ERROR_SUCCESS) continue;
-        node->children.emplace_back(name, Node{});
-        SaveKey(child.Get(), &node->children.back().second);
-    }
+void DeleteTree(HKEY root, const std::wstring& path) {
+    RegDeleteTreeW(root, path.c_str());
+    RegDeleteKeyW(root, path.c_str());
 }
 
-void RestoreKey(HKEY parent, const std::wstring& name, const Node& node) {
-    UniqueHKey key;
-    if (RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr) !=
+void CopyTree(HKEY source, HKEY root, const std::wstring& path) {
+    UniqueHKey target;
+    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, target.Put(), nullptr) ==
         ERROR_SUCCESS) {
-        return;
+        RegCopyTreeW(source, nullptr, target.Get());
     }
-    for (const Node::Value& value : node.values) {
-        // The system counts a string's terminator itself when the byte after the data is a NUL;
-        // non-NUL bytes after the data keep a value stored without terminator exactly as it was.
-        std::vector<BYTE> data = value.data;
-        data.push_back(0xFF);
-        data.push_back(0xFF);
-        RegSetValueExW(key.Get(), value.name.c_str(), 0, value.type, data.data(),
-                       static_cast<DWORD>(value.data.size()));
-    }
-    for (const auto& [childName, child] : node.children) RestoreKey(key.Get(), childName, child);
 }
 
 }  // namespace
@@ -71,12 +31,22 @@ void RestoreKey(HKEY parent, const std::wstring& name, const Node& node) {
 RegistryTreeGuard::RegistryTreeGuard(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
     UniqueHKey key;
     if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
+    static int counter = 0;
     saved_ = std::make_unique<Node>();
-    SaveKey(key.Get(), saved_.get());
+    saved_->copy = std::wstring(kSavedKeys) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(++counter);
+    DeleteTree(HKEY_CURRENT_USER, saved_->copy);
+    CopyTree(key.Get(), HKEY_CURRENT_USER, saved_->copy);
 }
 
 RegistryTreeGuard::~RegistryTreeGuard() {
-    RegDeleteTreeW(root_, path_.c_str());
-    RegDeleteKeyW(root_, path_.c_str());
-    if (saved_) RestoreKey(root_, path_, *saved_);
+    DeleteTree(root_, path_);
+    if (!saved_) return;
+    UniqueHKey copy;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, saved_->copy.c_str(), 0, KEY_READ, copy.Put()) == ERROR_SUCCESS) {
+        CopyTree(copy.Get(), root_, path_);
+    }
+    copy.Reset();
+    DeleteTree(HKEY_CURRENT_USER, saved_->copy);
+    RegDeleteKeyW(HKEY_CURRENT_USER, kSavedKeys);  // once no other guard's copy is in it
 }

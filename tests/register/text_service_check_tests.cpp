@@ -1,77 +1,129 @@
-// The checks at the end of a text-service install: on Windows 10 the keys the DLLs' registration
-// made and the five categories added to them, then qrjcdir started at basic trust (recorded by the
-// prefix's stand-in runas).
+// The checks that end an install: the text-service DLL copies against the install directory's (the
+// copy message), on Windows 10 the keys the DLLs' registration made (the hook message) and the five
+// categories added to them, then qrjcdir started at basic trust (recorded by the prefix's stand-in
+// runas) unless a message was shown.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <map>
+
 #include "common/install_state.h"
+#include "common/text.h"
 #include "register/text_service_check.h"
 #include "tests/register/command_log.h"
 #include "tests/register/text_service_fixture.h"
+#include "tests/support/os_facts_scripted.h"
 
 namespace {
 
-TEST_F(TextServiceTest, WithoutWindows10OrForImmNoKeyIsTestedAndQrjcdirStarts) {
-    RegisterFixtureDll();
+using Files = std::map<std::string, std::string>;  // path and bytes
+
+class VerifyInstallTest : public TextServiceTest {
+protected:
+    void SetUp() override {
+        TextServiceTest::SetUp();
+        CopyText(g_state.installDir, install_.Path().c_str());
+    }
+
+    // Only these DLLs in the install directory, the WOW64 system directory and the System directory.
+    void Arrange(const Files& files) {
+        for (const std::string& directory : {install_.Path(), wow64_, system_}) {
+            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(directory + name);
+        }
+        for (const auto& [path, bytes] : files) ASSERT_TRUE(WriteFileBytes(path, bytes));
+    }
+
+    ScratchDir install_;
+    const std::string wow64_ = WindowsDir() + "\\syswow64\\";
+    const std::string system_ = SystemDir() + "\\";
+    FileRestorer restore32_{system_ + "quorsrf.dll"};
+    FileRestorer restore64_{system_ + "quorsrf6.dll"};
+    FileRestorer restoreWow64_{wow64_ + "quorsrf.dll"};
+};
+
+TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
+    const std::string dll32(300, '3');
+    const std::string dll64(600, '6');
+    const std::string install = install_.Path();
+    const Files all64 = {{install + "quorsrf.dll", dll32},
+                         {install + "quorsrf6.dll", dll64},
+                         {wow64_ + "quorsrf.dll", dll32},
+                         {system_ + "quorsrf6.dll", dll64}};
+    const Files all32 = {{install + "quorsrf.dll", dll32}, {system_ + "quorsrf.dll", dll32}};
+    auto with = [](Files files, const std::string& path, const char* bytes) {
+        files.erase(path);
+        if (bytes) files[path] = bytes;
+        return files;
+    };
     struct Row {
         const char* name;
+        int systemBits;
         int interfaceChoice;
+        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key
+        // and the item keys of that many tested categories; -1, none.
+        int keys;
+        Files files;
+        const char* copyMessage;  // the file the copy message names; nullptr: none
     };
-    for (Row row : {Row{"IMM", kInterfaceImm}, Row{"TSF", kInterfaceTsf}}) {
-        if (row.interfaceChoice == kInterfaceTsf && g_state.isWindows10) continue;
+    const std::vector<Row> rows = {
+        {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
+        {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
+        {"64-bit copy missing", 64, kInterfaceTsf, 4, with(all64, system_ + "quorsrf6.dll", nullptr), "quorsrf6.dll"},
+        {"32-bit system, copy equal", 32, kInterfaceTsf, 4, all32, nullptr},
+        {"32-bit system, copy differs", 32, kInterfaceTsf, 4, with(all32, system_ + "quorsrf.dll", "3"), "quorsrf.dll"},
+        {"IMM compares and tests nothing", 64, kInterfaceImm, -1, {}, nullptr},
+        {"no text-service key", 64, kInterfaceTsf, -1, all64, nullptr},
+        {"no tested category", 64, kInterfaceTsf, 0, all64, nullptr},
+        {"the first tested category only", 64, kInterfaceTsf, 1, all64, nullptr},
+        {"two tested categories", 64, kInterfaceTsf, 2, all64, nullptr},
+        {"item keys only: no Category\\Category key", 64, kInterfaceTsf, 3, all64, nullptr},
+    };
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        RemoveFile(kRunasLog);
+        UnscriptOsFacts();
+        if (row.systemBits == 32) Script32BitSystem();
+        SetFactsOfWindowCreation();
         g_state.interfaceChoice = row.interfaceChoice;
-        CheckTextServiceCategories();
-        EXPECT_TRUE(messages.shown.empty());
-        for (const char* category : kAddedCategories) EXPECT_FALSE(TipKeyPresent(ItemKey(category))) << category;
-        EXPECT_EQ(WaitForLogLines(kRunasLog, 1), std::vector<std::string>{kBasicTrustCommand});
-    }
-}
-
-TEST_F(TextServiceTest, OnWindows10AMissingKeyIsReportedAndNothingStarts) {
-    if (!g_state.isWindows10) GTEST_SKIP() << "the keys are tested on Windows 10 only";
-    g_state.interfaceChoice = kInterfaceTsf;
-    struct Row {
-        int tested;  // how many of the tested categories the registration made
-        bool tipKey;
-        int errorCode;
-    };
-    for (Row row : {Row{0, false, 0}, Row{0, true, 1}, Row{1, true, 2}, Row{2, true, 3}}) {
-        SCOPED_TRACE(row.errorCode);
+        Arrange(row.files);
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTip);
-        if (row.tipKey) CreateTipKey(kTip);
-        for (int i = 0; i < row.tested; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        if (row.keys == 4) {
+            RegisterFixtureDll();
+        } else if (row.keys >= 0) {
+            CreateTipKey(kTip);
+            for (int i = 0; i < row.keys; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+        }
+        RemoveFile(kRunasLog);
         messages.shown.clear();
-        CheckTextServiceCategories();
 
-        ASSERT_EQ(messages.shown.size(), 1u);
-        std::string expected = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.errorCode) +
-                               ")！，请退出安装程序重新安装！";
-        EXPECT_EQ(messages.shown[0].text, expected);
-        EXPECT_EQ(messages.shown[0].caption, "智能岚石(岚石五笔)安装");
-        for (const char* category : kAddedCategories) EXPECT_FALSE(TipKeyPresent(CategoryKey(category))) << category;
+        VerifyTextServiceInstall();
+
+        bool keysTested = g_state.isWindows10 && row.interfaceChoice == kInterfaceTsf && !row.copyMessage;
+        std::string message;
+        if (row.copyMessage) {
+            message = std::string("没有成功复制") + row.copyMessage + "文件，请退出安装程序并手动删除该文件后重新安装！";
+        } else if (keysTested && row.keys < 3) {
+            message = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.keys + 1) + ")！，请退出安装程序重新安装！";
+        }
+        using Lines = std::vector<std::string>;
+        Lines shown;
+        for (const RecordedMessage& box : messages.shown) {
+            shown.push_back(box.text + " | " + box.caption + (box.wide || box.style != MB_OK ? " (other form)" : ""));
+        }
+        EXPECT_EQ(shown, message.empty() ? Lines{} : Lines{message + " | 智能岚石(岚石五笔)安装"});
+        // qrjcdir is started unless a message was shown.
+        EXPECT_EQ(message.empty() ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
+                  message.empty() ? Lines{kBasicTrustCommand} : Lines{});
+        // The categories go only under the parents that the registration made.
+        bool added = keysTested && message.empty();
+        for (const char* category : kAddedCategories) {
+            SCOPED_TRACE(category);
+            EXPECT_EQ(TipKeyPresent(ItemKey(category)), added);
+            EXPECT_EQ(TipKeyPresent(CategoryKey(category)), added && row.keys == 4);
+            EXPECT_EQ(TipKeyPresent(CategoryMemberKey(category)), added && row.keys == 4);
+        }
     }
-    EXPECT_TRUE(LogLinesAfterPause(kRunasLog).empty());
-}
-
-TEST_F(TextServiceTest, OnWindows10TheFiveCategoriesAreAdded) {
-    if (!g_state.isWindows10) GTEST_SKIP() << "the categories are added on Windows 10 only";
-    g_state.interfaceChoice = kInterfaceTsf;
-    RegisterFixtureDll();
-
-    CheckTextServiceCategories();
-
-    EXPECT_TRUE(messages.shown.empty());
-    for (const char* category : kAddedCategories) {
-        SCOPED_TRACE(category);
-        EXPECT_TRUE(TipKeyPresent(CategoryKey(category)));
-        EXPECT_TRUE(TipKeyPresent(CategoryMemberKey(category)));
-        EXPECT_TRUE(TipKeyPresent(ItemKey(category)));
-    }
-    EXPECT_EQ(WaitForLogLines(kRunasLog, 1), std::vector<std::string>{kBasicTrustCommand});
 }
 
 }  // namespace

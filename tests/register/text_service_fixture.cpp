@@ -1,4 +1,4 @@
-// Text-service keys, the test DLL's registration and the common fixture.
+// Text-service keys, the registration of the payload's text-service DLL and the common fixture.
 #include "tests/register/text_service_fixture.h"
 
 #include "common/handles.h"
@@ -6,15 +6,11 @@
 #include "deploy/os_info.h"
 #include "tests/register/command_log.h"
 
-namespace {
-
-std::string Join(const std::string& a, const std::string& b) { return a + "\\" + b; }
-
-}  // namespace
-
-std::string CategoryKey(const char* category) { return Join(kTip, "Category\\Category\\") + category; }
-std::string CategoryMemberKey(const char* category) { return Join(CategoryKey(category), kClsid); }
-std::string ItemKey(const char* category) { return Join(kTip, "Category\\Item\\") + kClsid + "\\" + category; }
+std::string CategoryKey(const char* category) { return std::string(kTip) + "\\Category\\Category\\" + category; }
+std::string CategoryMemberKey(const char* category) { return CategoryKey(category) + "\\" + kClsid; }
+std::string ItemKey(const char* category) {
+    return std::string(kTip) + "\\Category\\Item\\" + kClsid + "\\" + category;
+}
 
 bool TipKeyPresent(const std::string& path) {
     UniqueHKey key;
@@ -36,7 +32,7 @@ bool NtVersionIs10() {
 }
 
 void RegisterFixtureDll() {
-    UniqueLibrary dll(LoadLibraryA((TestProgramDir() + "tip_fixture.dll").c_str()));
+    UniqueLibrary dll(LoadLibraryA((TestProgramDir() + "quorsrf6.dll").c_str()));
     ASSERT_TRUE(dll);
     using EntryPoint = HRESULT(WINAPI*)();
     auto entry =

@@ -32,7 +32,8 @@ void CreateTipKey(const std::string& path);
 // Whether the system says it is Windows 10.0 (RtlGetNtVersionNumbers).
 bool NtVersionIs10();
 
-// Registers the test DLL in this process, as regsvr32 would.
+// Registers the payload's 64-bit text-service DLL (copied beside the test programs) in this process,
+// as regsvr32 would.
 void RegisterFixtureDll();
 
 class TextServiceTest : public QuorTest {
