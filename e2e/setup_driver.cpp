@@ -27,6 +27,12 @@ void SetupProcess::Close() {
     info = PROCESS_INFORMATION{};
 }
 
+std::wstring HostPath(const std::string& unixPath) {
+    std::wstring path = L"Z:";
+    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return path;
+}
+
 bool StartProgram(const std::wstring& program, const std::wstring& arguments, SetupProcess* process) {
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
@@ -116,11 +122,6 @@ bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxInfo* box) {
 void AnswerMessageBox(HWND box, int buttonId) {
     HWND button = GetDlgItem(box, buttonId);
     if (button != nullptr) SendMessageW(button, BM_CLICK, 0, 0);
-}
-
-void ClickAt(HWND window, int x, int y) {
-    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 bool SaveWindowBitmap(HWND window, const std::wstring& path) {

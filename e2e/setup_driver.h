@@ -1,5 +1,5 @@
 // Drives the real setup.exe from outside, as a user would: starts it, finds its main window and its
-// message boxes, reads and answers them, clicks at client coordinates, and saves screenshots.
+// message boxes, reads and answers them, and saves screenshots.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,9 @@ struct SetupProcess {
     void Close();
     ~SetupProcess() { Close(); }
 };
+
+// A path of the build machine as the programs under Wine see it (drive Z:).
+std::wstring HostPath(const std::string& unixPath);
 
 // Starts "program arguments" with the working directory of the program's folder.
 bool StartProgram(const std::wstring& program, const std::wstring& arguments, SetupProcess* process);
@@ -34,9 +37,6 @@ struct MessageBoxInfo {
 bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, MessageBoxInfo* box);
 // Presses the button with the id (IDOK, IDYES, IDNO) of a message box.
 void AnswerMessageBox(HWND box, int buttonId);
-
-// A left click at client coordinates of the window.
-void ClickAt(HWND window, int x, int y);
 
 // Saves the window (caption and frame included) as a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::wstring& path);

@@ -1,6 +1,6 @@
-// Run-mode words and the administrator probe, in-process. The probe's refusal is produced by
-// holding the path file open without write sharing, so that the program cannot rewrite it (Wine
-// runs as root here and ignores the read-only attribute).
+// Run-mode words, the silent install's exit codes, the administrator probe and the starts that are
+// refused before anything is written, in-process. The probe's refusal is produced by holding the
+// path file open without write sharing (Wine runs as root here and ignores the read-only attribute).
 #include <gtest/gtest.h>
 
 #include "app/admin_probe.h"
@@ -13,99 +13,113 @@
 
 namespace {
 
+constexpr char kEarlier[] = "D:\\Earlier\\quorel8\\";
+constexpr char kInstallDir[] = "C:\\Program Files\\quorel8\\";
+
 TEST(RunModeTest, ChoosesTheModeFromTheWords) {
-    const struct {
-        const char* commandLine;
-        int mode;
-    } cases[] = {
-        {"", kRunModeWindow},
-        {"setqusrf32", kRunModeSilent},
-        {"SETQUSRF32", kRunModeSilent},
-        {"/x-SetQuSrf32-y", kRunModeSilent},
-        {"regqu32", kRunModeWindow},
-        {"regqu32=C:\\Program Files\\quorel8\\", kRunModeWindow},
-        {"setqusrf32 regqu32", kRunModeWindow},
-        {"REGQU32 setqusrf32", kRunModeWindow},
-        {"setqusrf3", kRunModeWindow},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.commandLine);
-        EXPECT_EQ(ChooseRunMode(c.commandLine), c.mode);
+    const std::pair<const char*, int> cases[] = {
+        {"", kRunModeWindow}, {"setqusrf32", kRunModeSilent}, {"SETQUSRF32", kRunModeSilent},
+        {"/x-SetQuSrf32-y", kRunModeSilent}, {"regqu32", kRunModeWindow}, {"setqusrf32 regqu32", kRunModeWindow},
+        {"REGQU32 setqusrf32", kRunModeWindow}, {"setqusrf3", kRunModeWindow}};
+    for (const auto& [commandLine, mode] : cases) {
+        SCOPED_TRACE(commandLine);
+        EXPECT_EQ(ChooseRunMode(commandLine), mode);
     }
 }
 
 TEST(RunModeTest, TheSilentInstallsExitCodeNamesEveryFaultItWentOnAfter) {
-    const struct {
-        int faults;
-        int exitCode;
-    } cases[] = {
-        {0, 0},
-        {kFaultIncompleteExtraction, 4},
-        {kFaultSystemCopy, 8},
-        {kFaultIncompleteExtraction | kFaultSystemCopy, 12},
-        {kFaultNotStarted, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.faults);
-        EXPECT_EQ(SilentInstallExitCode(c.faults), c.exitCode);
+    const std::pair<int, int> cases[] = {{0, 0}, {kFaultIncompleteExtraction, 4}, {kFaultSystemCopy, 8},
+                                         {kFaultIncompleteExtraction | kFaultSystemCopy, 12},
+                                         {kFaultNotStarted | kFaultSystemCopy, 2}};
+    for (const auto& [faults, exitCode] : cases) {
+        SCOPED_TRACE(faults);
+        EXPECT_EQ(SilentInstallExitCode(faults), exitCode);
     }
 }
 
-class AdminProbeTest : public QuorTest {
+class StartupTest : public QuorTest {
 protected:
-    void SetUp() override {
-        QuorTest::SetUp();
-        ASSERT_TRUE(GetInstallDir());
-    }
     std::string PathFile() const { return WindowsDir() + "\\quorpat8.quh"; }
     bool IsXp() const { return LOBYTE(LOWORD(GetVersion())) < 6; }
+
+    FileRestorer keep_{WindowsDir() + "\\quorpat8.quh"};
+    FileRestorer keepDrive_{"d:\\quorel8\\quorpat8.quh"};
 };
 
-TEST_F(AdminProbeTest, AWritablePathFileHoldsTheInstallDirectoryAfterwards) {
-    FileRestorer keep(PathFile());
-    FileRestorer keepDrive("d:\\quorel8\\quorpat8.quh");
-    ASSERT_TRUE(WriteFileBytes(PathFile(), "D:\\Earlier\\quorel8\\"));
+// From Vista on the probe word must come back exactly (a file that cannot be rewritten keeps what it
+// held); XP is not probed. The previous install directory is read before the probe writes.
+TEST_F(StartupTest, TheAdministratorProbeReadsBackWhatItWrote) {
+    const struct {
+        const char* name;
+        const char* content;  // nullptr: a directory stands in the file's place
+        bool held;
+        bool lacksRights;
+    } cases[] = {
+        {"writable", kEarlier, false, false},
+        {"held open", kEarlier, true, true},
+        {"held open with the probe word in capitals", "QUORISADMIN\\", true, true},
+        {"a directory in its place", nullptr, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetInstallState();
+        ASSERT_TRUE(GetInstallDir());
+        RemoveFile(PathFile());
+        if (c.content != nullptr) {
+            ASSERT_TRUE(WriteFileBytes(PathFile(), c.content));
+        } else {
+            ASSERT_TRUE(CreateDirectoryA(PathFile().c_str(), nullptr));
+        }
+        UniqueHandle held;
+        if (c.held) {
+            held.Reset(
+                CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        }
 
-    EXPECT_FALSE(LacksAdminRights());
-    EXPECT_STREQ(g_state.previousInstallDir, "D:\\Earlier\\quorel8\\");  // read before the probe wrote
-    EXPECT_STREQ(g_state.installDir, "C:\\Program Files\\quorel8\\");
-    if (IsXp()) {
-        EXPECT_EQ(ReadFileBytes(PathFile()), std::string("D:\\Earlier\\quorel8\\"));  // no probe on XP
-    } else {
-        EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\"));
-        EXPECT_EQ(ReadFileBytes("d:\\quorel8\\quorpat8.quh"), std::string("C:\\Program Files\\quorel8\\"));
+        EXPECT_EQ(LacksAdminRights(), c.lacksRights && !IsXp());
+        held.Reset();
+        EXPECT_STREQ(g_state.previousInstallDir, c.content != nullptr ? c.content : "");
+        EXPECT_STREQ(g_state.installDir, kInstallDir);
+        if (c.content == nullptr) {
+            RemoveDirectoryA(PathFile().c_str());
+        } else if (c.held || IsXp()) {
+            EXPECT_EQ(ReadFileBytes(PathFile()), std::string(c.content));
+        } else {
+            EXPECT_EQ(ReadFileBytes(PathFile()), std::string(kInstallDir));
+            EXPECT_EQ(ReadFileBytes("d:\\quorel8\\quorpat8.quh"), std::string(kInstallDir));
+        }
     }
 }
 
-TEST_F(AdminProbeTest, APathFileThatCannotBeWrittenMeansNoRights) {
-    FileRestorer keep(PathFile());
-    FileRestorer keepDrive("d:\\quorel8\\quorpat8.quh");
-    ASSERT_TRUE(WriteFileBytes(PathFile(), "D:\\Earlier\\quorel8\\"));
-    {
-        UniqueHandle held(CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
-        ASSERT_TRUE(held.Valid());
-        EXPECT_EQ(LacksAdminRights(), !IsXp());
-        EXPECT_STREQ(g_state.installDir, "C:\\Program Files\\quorel8\\");
+// A Program Files folder too long for the install directory: told, nothing written, and a silent
+// install asked for says in its exit code that it did not start.
+TEST_F(StartupTest, AProgramFilesFolderTooLongIsRefusedBeforeAnythingIsWritten) {
+    RegValueRestorer keepFolder(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    std::string folder = "D:\\long";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    while (folder.size() < 195) {
+        folder += "\\" + std::string(40, 'x');
+        CreateDirectoryA(folder.c_str(), nullptr);
     }
-    EXPECT_EQ(ReadFileBytes(PathFile()), std::string("D:\\Earlier\\quorel8\\"));
-}
-
-TEST_F(AdminProbeTest, NoPathFileAtAllAlsoMeansNoRightsWhenItCannotBeCreated) {
-    if (IsXp()) GTEST_SKIP() << "no probe on XP";
-    FileRestorer keep(PathFile());
-    RemoveFile(PathFile());
-    // A directory in the file's place: it can neither be created nor read as a file.
-    ASSERT_TRUE(CreateDirectoryA(PathFile().c_str(), nullptr));
-    EXPECT_TRUE(LacksAdminRights());
-    EXPECT_STREQ(g_state.previousInstallDir, "");
-    RemoveDirectoryA(PathFile().c_str());
+    ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
+                               folder));
+    ASSERT_TRUE(WriteFileBytes(PathFile(), kEarlier));
+    for (const auto& [commandLine, exitCode] : {std::pair{"", 0}, std::pair{"setqusrf32", 2}}) {
+        SCOPED_TRACE(commandLine);
+        messages.shown.clear();
+        EXPECT_EQ(RunSetupProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOW), exitCode);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石安装");
+        EXPECT_EQ(messages.shown[0].wtext, L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。"
+                                           L"安装程序将退出，没有做任何改动。");
+        EXPECT_STREQ(g_state.installDir, "");
+        EXPECT_EQ(ReadFileBytes(PathFile()), std::string(kEarlier));
+    }
+    RemoveTree("D:\\long");
 }
 
 // A window class that cannot be registered (here: the name is taken) ends the program quietly.
-TEST_F(AdminProbeTest, WindowModeEndsWithZeroWhenTheClassCannotBeRegistered) {
-    FileRestorer keep(PathFile());
-    FileRestorer keepDrive("d:\\quorel8\\quorpat8.quh");
+TEST_F(StartupTest, WindowModeEndsWithZeroWhenTheClassCannotBeRegistered) {
     WNDCLASSA taken = {};
     taken.lpfnWndProc = DefWindowProcA;
     taken.hInstance = GetModuleHandleA(nullptr);

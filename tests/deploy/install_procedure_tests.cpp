@@ -1,7 +1,8 @@
-// A TSF install run in-process on a fresh machine with the demo payload, under this program's
-// Windows version: the text-service DLLs it keeps, places and registers (through the prefix's
-// stand-in regsvr32, which really registers them), and the keep-data question when the earlier data
-// lies elsewhere.
+// Whole installs run in-process, each case on a fresh machine, with the demo payload: a TSF install
+// with the text-service DLLs of Windows 7 and of Windows 10 (the flag window creation sets is all the
+// procedure asks), placed and registered through the prefix's stand-in regsvr32, which really
+// registers them; and the faults of an IMM install: a payload member that cannot be unpacked and a
+// System-directory destination held open, what the user is told, and the silent install's exit code.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,65 +10,185 @@
 #include <string>
 #include <vector>
 
+#include "app/startup.h"
+#include "archive/quz_format.h"
 #include "archive/user_backup.h"
+#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "deploy/install_procedure.h"
+#include "deploy/os_info.h"
 #include "tests/deploy/install_checks.h"
 #include "tests/register/command_log.h"
 #include "tests/register/text_service_fixture.h"
 
 namespace {
 
-// The Windows version of this program (win7, or win10 in its variant) decides which DLLs stay.
-TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfThisWindowsVersion) {
-    g_state.interfaceChoice = kInterfaceTsf;
-    g_state.backupState = kBackupTaken;
-    CopyText(g_state.previousInstallDir, "D:\\Earlier\\quorel8\\");
-    messages.answers.push_back(IDNO);
-    const bool windows10 = g_state.isWindows10 != 0;
-
-    RunInstall();
-
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].wtext, kKeepDataQuestionElsewhere);
-    EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石安装");
-    EXPECT_EQ(messages.shown[0].style, static_cast<UINT>(MB_YESNO));
-    EXPECT_EQ(g_state.backupState, kBackupTaken);
-
-    // Every member stays as unpacked but the IMM files, the variants (renamed before Windows 10)
-    // and the converted phrase backup.
-    std::vector<const char*> differing = {"quorel4.ime", "quorel64.ime", "quor320.ime", "quor321.ime",
-                                          "quor640.ime", "quor641.ime"};
-    if (!windows10) differing.insert(differing.end(), {"quorsrf.dll", "quorsrf6.dll"});
-    differing.insert(differing.end(), {"qsrf732.dll", "qsrf764.dll", "quorcyzk.bak"});
-    EXPECT_EQ(DifferingMembers(payload_), DifferingReport(differing));
-    for (const char* gone : {"quorel4.ime", "quorel64.ime", "quor320.ime", "qsrf732.dll", "qsrf764.dll"}) {
-        EXPECT_FALSE(FileExists(Installed(gone))) << gone;
+// In-process installs with the demo payload (or a changed copy of it) and the facts that start-up and
+// window creation work out before the install page is confirmed.
+class InstallProcedureTest : public QuorTest {
+protected:
+    void SetUp() override {
+        QuorTest::SetUp();
+        ASSERT_FALSE(payload_.empty());
+        UsePayload(payload_);
+        g_state.workBuffer = workBuffer_.data();
+        g_state.oemCodePage = GetOEMCP();
+        g_state.systemBits = GetSystemBits();
+        Is64BitSystem();
+        g_state.progressTotal = 110;
     }
-    EXPECT_TRUE(HoldsMember(Installed("quorsrf.dll"), windows10 ? "quorsrf.dll" : "qsrf732.dll"));
-    EXPECT_TRUE(HoldsMember(Installed("quorsrf6.dll"), windows10 ? "quorsrf6.dll" : "qsrf764.dll"));
 
-    EXPECT_EQ(ReadFileBytes(InWow64("quorsrf.dll")), ReadFileBytes(Installed("quorsrf.dll")));
-    EXPECT_EQ(ReadFileBytes(InSystem("quorsrf6.dll")), ReadFileBytes(Installed("quorsrf6.dll")));
-    EXPECT_TRUE(HoldsMember(WindowsDir() + "\\quordel8.exe", "quordel8.exe"));
-    EXPECT_FALSE(FileExists(InSystem("quorel4.ime")));
-
-    std::vector<std::string> registered = {"regsvr32 /s " + InWow64("quorsrf.dll"),
-                                           "regsvr32 /s " + InSystem("quorsrf6.dll")};
-    EXPECT_EQ(WaitForLogLines(kRegsvr32Log, 2), registered);
-    for (const char* category : kTestedCategories) {
-        SCOPED_TRACE(category);
-        EXPECT_TRUE(TipKeyPresent(ItemKey(category)));
-        EXPECT_TRUE(TipKeyPresent(CategoryMemberKey(category)));
+    static void UsePayload(const std::string& bytes) {
+        g_state.payload = reinterpret_cast<const unsigned char*>(bytes.data());
+        g_state.payloadSize = bytes.size();
     }
-    EXPECT_EQ(g_state.registrationResult, 1);
-    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", "quqrsjgl"),
-              std::string(kInstallDir) + "quortavo.exe qu");
+    static std::string Installed(const char* name) { return std::string(kInstallDir) + name; }
+    static std::string InSystem(const char* name) { return SystemDir() + "\\" + name; }
+    static std::string InWow64(const char* name) { return WindowsDir() + "\\syswow64\\" + name; }
+
+    const std::string payload_ = ReadPayload();
+    std::vector<unsigned char> workBuffer_ = std::vector<unsigned char>(kWorkBufferSize);
+};
+
+// The earlier data lies elsewhere, and the user declines to keep it.
+TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindowsVersion) {
+    for (bool windows10 : {false, true}) {
+        SCOPED_TRACE(windows10 ? "Windows 10" : "Windows 7");
+        g_state.interfaceChoice = kInterfaceTsf;
+        g_state.isWindows10 = windows10 ? 1 : 0;
+        g_state.backupState = kBackupTaken;
+        g_state.progressStep = 0;
+        g_state.registrationResult = 0;
+        CopyText(g_state.previousInstallDir, "D:\\Earlier\\quorel8\\");
+        messages.shown.clear();
+        messages.answers.assign({IDNO});
+        RemoveFile(kRegsvr32Log);
+        DeleteRegTree(HKEY_LOCAL_MACHINE, kTip);
+
+        RunInstall();
+
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].wtext, kKeepDataQuestionElsewhere);
+        EXPECT_EQ(g_state.backupState, kBackupTaken);
+
+        // Every member stays as unpacked but the IMM files, the variants (renamed before Windows 10)
+        // and the converted phrase backup.
+        std::vector<const char*> differing = {"quorel4.ime", "quorel64.ime", "quor320.ime", "quor321.ime",
+                                              "quor640.ime", "quor641.ime"};
+        if (!windows10) differing.insert(differing.end(), {"quorsrf.dll", "quorsrf6.dll"});
+        differing.insert(differing.end(), {"qsrf732.dll", "qsrf764.dll", "quorcyzk.bak"});
+        EXPECT_EQ(DifferingMembers(payload_), DifferingReport(differing));
+        for (const char* gone : {"quorel4.ime", "quorel64.ime", "quor320.ime", "qsrf732.dll", "qsrf764.dll"}) {
+            EXPECT_FALSE(FileExists(Installed(gone))) << gone;
+        }
+        EXPECT_TRUE(HoldsMember(Installed("quorsrf.dll"), windows10 ? "quorsrf.dll" : "qsrf732.dll"));
+        EXPECT_TRUE(HoldsMember(Installed("quorsrf6.dll"), windows10 ? "quorsrf6.dll" : "qsrf764.dll"));
+        EXPECT_EQ(ReadFileBytes(InWow64("quorsrf.dll")), ReadFileBytes(Installed("quorsrf.dll")));
+        EXPECT_EQ(ReadFileBytes(InSystem("quorsrf6.dll")), ReadFileBytes(Installed("quorsrf6.dll")));
+        EXPECT_FALSE(FileExists(InSystem("quorel4.ime")));
+
+        const std::vector<std::string> registered = {"regsvr32 /s " + InWow64("quorsrf.dll"),
+                                                     "regsvr32 /s " + InSystem("quorsrf6.dll")};
+        EXPECT_EQ(WaitForLogLines(kRegsvr32Log, 2), registered);
+        for (const char* category : kTestedCategories) {
+            SCOPED_TRACE(category);
+            EXPECT_TRUE(TipKeyPresent(ItemKey(category)));
+            EXPECT_TRUE(TipKeyPresent(CategoryMemberKey(category)));
+        }
+        EXPECT_EQ(g_state.registrationResult, 1);
+        EXPECT_EQ(g_state.progressStep, 115);
+        EXPECT_EQ(g_state.installFaults, 0);
+    }
     // A TSF install never starts the 64-bit setup program.
     EXPECT_TRUE(LogLinesAfterPause(Installed("setupw64.log").c_str()).empty());
-    EXPECT_EQ(g_state.progressStep, 115);
+}
+
+// The payload with one byte of a member's compressed data changed: it can no longer be unpacked.
+std::string WithCorruptedMember(std::string payload, const char* name) {
+    const auto* base = reinterpret_cast<const unsigned char*>(payload.data());
+    ArchiveWalker walker(base, payload.size());
+    ArchiveRecord record;
+    while (walker.Next(&record) == WalkStep::kRecord) {
+        if (MemberNameEquals(record.nameField, record.nameFieldSize, name)) {
+            payload[static_cast<std::size_t>(record.data - base) + record.compressedLength / 2] ^= 0x5A;
+            break;
+        }
+    }
+    return payload;
+}
+
+// A holder of the System directory's quorel4.ime: a program that has the input method loaded lets
+// its file be renamed but not replaced; other holders do not even allow the rename.
+UniqueHandle HoldSystemIme(DWORD sharing) {
+    const std::string held = SystemDir() + "\\quorel4.ime";
+    EXPECT_TRUE(WriteFileBytes(held, "an earlier input method"));
+    return UniqueHandle(CreateFileA(held.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+// Both faults in one install: the member's own message and the incomplete extraction in place of the
+// keep-data question, then in each pass the path of the copy that could not be made, twice (copy and
+// retry), and its file name; the install goes on, and the exit code names both.
+TEST_F(InstallProcedureTest, ACorruptedMemberAndALockedSystemFileAreReportedAndTheInstallGoesOn) {
+    std::string corrupted = WithCorruptedMember(payload_, "quwbzg.txt");
+    ASSERT_NE(corrupted, payload_);
+    UsePayload(corrupted);
+    g_state.interfaceChoice = kInterfaceImm;
+    g_state.backupState = kBackupTaken;
+    CopyText(g_state.previousInstallDir, kInstallDir);
+    UniqueHandle holder = HoldSystemIme(FILE_SHARE_READ);
+    ASSERT_TRUE(holder.Valid());
+
+    RunInstall();
+    holder.Reset();
+
+    std::vector<std::string> expected = {"没有成功解压复制quwbzg.txt文件！请重新下载安装。",
+                                         "文件解压不完整，请到智能岚石网站http://www.lanshi8.com重新下载安装。"};
+    auto copyFailed = [](const std::string& file) {
+        return "没有成功复制" + file + "文件，请退出安装程序并手动删除该文件后重新安装！";
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        const std::string path = copyFailed(InSystem("quorel4.ime"));
+        expected.insert(expected.end(), {path, path, copyFailed("quorel4.ime")});
+    }
+    std::vector<std::string> shown;
+    for (const RecordedMessage& message : messages.shown) shown.push_back(message.text);
+    ASSERT_EQ(shown, expected);
+    EXPECT_EQ(messages.shown[0].caption, "智能岚石安装");
+    EXPECT_EQ(messages.shown[1].caption, "智能岚石(岚石五笔)安装");
+    EXPECT_EQ(messages.shown[1].style, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(g_state.backupState, kBackupTaken);
+
+    EXPECT_FALSE(FileExists(Installed("quwbzg.txt")));
+    EXPECT_EQ(ReadFileBytes(InSystem("quorel4.ime")), std::string("an earlier input method"));
+    EXPECT_TRUE(HoldsMember(InWow64("quorel4.ime"), "quorel4.ime"));
+    EXPECT_EQ(g_state.installFaults, kFaultIncompleteExtraction | kFaultSystemCopy);
+    EXPECT_EQ(SilentInstallExitCode(g_state.installFaults), kExitIncompleteExtraction | kExitSystemCopyFailed);
+}
+
+// The file in use is moved aside to the '2' name and replaced; an earlier install in the install
+// directory itself is asked about in that question's wording, and Yes asks for the restore.
+TEST_F(InstallProcedureTest, ASystemFileInUseIsMovedAsideAndEarlierDataKept) {
+    RemoveFile(InSystem("quorel2.ime"));
+    UniqueHandle holder = HoldSystemIme(FILE_SHARE_READ | FILE_SHARE_DELETE);
+    ASSERT_TRUE(holder.Valid());
+    g_state.interfaceChoice = kInterfaceImm;
+    g_state.backupState = kBackupTaken;
+    CopyText(g_state.previousInstallDir, kInstallDir);
+    messages.answers.assign({IDYES});
+
+    RunInstall();
+    holder.Reset();
+
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].wtext, kKeepDataQuestionInInstallDir);
+    EXPECT_EQ(g_state.backupState, kBackupRestoreWanted);
+    EXPECT_TRUE(HoldsMember(InSystem("quorel4.ime"), "quorel64.ime"));
+    EXPECT_EQ(ReadFileBytes(InSystem("quorel2.ime")), std::string("an earlier input method"));
     EXPECT_EQ(g_state.installFaults, 0);
+    // The second pass starts the progress over and ends three steps on.
+    EXPECT_EQ(g_state.progressStep, 3);
+    EXPECT_EQ(g_state.progressTotal, 64);
 }
 
 }  // namespace
