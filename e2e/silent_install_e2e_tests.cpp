@@ -30,7 +30,7 @@ std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(),
 // installer enters it (the program's own entry would name the bare file).
 int LayoutsOfTheInstalledIme() {
     int count = 0;
-    for (const std::string& id : SubkeyNames(HKEY_LOCAL_MACHINE, kLayoutsPath)) {
+    for (const std::string& id : RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath)) {
         std::wstring path = Wide(std::string(kLayoutsPath) + "\\" + id);
         std::optional<std::wstring> file = ReadRegTextW(HKEY_LOCAL_MACHINE, path.c_str(), L"Ime File");
         if (file && _wcsicmp(file->c_str(), Wide(SystemDir() + "\\quorel4.ime").c_str()) == 0 &&
@@ -116,8 +116,8 @@ protected:
         EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, uninstall.c_str(), L"UninstallString"),
                   Wide(WindowsDir() + "\\quordel8.exe"));
         EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, "quqrsjgl"), dir + "quortavo.exe qu");
-        std::optional<RawValue> token =
-            ReadRawA(HKEY_LOCAL_MACHINE, (std::string(kUserAgentKey) + "\\Post Platform").c_str(), "tavo8200");
+        std::optional<RegValueW> token = ReadRegValueW(
+            HKEY_LOCAL_MACHINE, Wide(std::string(kUserAgentKey) + "\\Post Platform").c_str(), L"tavo8200");
         EXPECT_TRUE(token && token->type == REG_SZ && token->bytes.empty());
     }
 
@@ -135,7 +135,7 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     // Started last, with the install directory after the word, and not waited for.
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 1), std::vector<std::string>{started});
     const std::map<std::string, std::string> first = InstalledFiles();
-    const std::vector<std::string> uninstallEntries = SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallKey);
+    const std::vector<std::string> uninstallEntries = RegNames(HKEY_LOCAL_MACHINE, kUninstallKey);
     const DWORD runValues = RunValues();
     ASSERT_TRUE(first.contains(std::string(kInstallDir) + "quortavo.exe"));
 
@@ -143,7 +143,7 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     ExpectTheImmInputMethodInstalled();
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 2), (std::vector<std::string>{started, started}));
     EXPECT_EQ(InstalledFiles(), first);
-    EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, kUninstallKey), uninstallEntries);
+    EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kUninstallKey), uninstallEntries);
     EXPECT_EQ(RunValues(), runValues);
     EXPECT_EQ(PreloadIds(), preloadBefore);
 }

@@ -2,12 +2,19 @@
 #include "tests/deploy/install_checks.h"
 
 #include "archive/extract.h"
+#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "tests/payload/payload_test_support.h"
 #include "tests/register/layout_fixture.h"
 
-std::string ReadPayload() { return ReadFileBytes(PayloadArchivePath()).value_or(""); }
+namespace {
+
+// The build's payload files, reached through drive Z: (Wine accepts '/' inside the path).
+std::string MemberPath(const char* name) { return std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + name; }
+
+}  // namespace
+
+std::string ReadPayload() { return ReadFileBytes("Z:" QUOR_PAYLOAD_ARCHIVE).value_or(""); }
 
 std::string DifferingMembers(const std::string& payload) {
     CopyText(g_state.installDir, kInstallDir);
@@ -28,8 +35,22 @@ bool HoldsMember(const std::string& path, const char* member) {
     return installed.has_value() && installed == ReadFileBytes(MemberPath(member));
 }
 
+std::optional<RegValueW> ReadRegValueW(HKEY root, const wchar_t* path, const wchar_t* name) {
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
+    std::string bytes(size, '\0');
+    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return RegValueW{type, bytes};
+}
+
 std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name) {
-    std::optional<RawValue> raw = ReadRawW(root, path, name);
+    std::optional<RegValueW> raw = ReadRegValueW(root, path, name);
     if (!raw || raw->type != REG_SZ) return std::nullopt;
     std::wstring text(reinterpret_cast<const wchar_t*>(raw->bytes.data()), raw->bytes.size() / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
