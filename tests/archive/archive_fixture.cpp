@@ -13,6 +13,11 @@
 #include "common/install_state.h"
 #include "common/text.h"
 
+namespace {
+constexpr std::size_t kGuardSize = 4096;
+constexpr unsigned char kGuardByte = 0xA5;
+}  // namespace
+
 std::string Compress(const std::string& data) {
     uLongf length = compressBound(static_cast<uLong>(data.size()));
     std::string compressed(length, '\0');
@@ -62,10 +67,7 @@ std::string TextBytes(std::size_t size, unsigned seed) {
 std::string NoiseBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     std::uint32_t state = seed * 2654435761u + 1;
-    for (char& byte : bytes) {
-        state = state * 1664525u + 1013904223u;
-        byte = static_cast<char>(state >> 24);
-    }
+    for (char& byte : bytes) byte = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
     return bytes;
 }
 
@@ -79,46 +81,40 @@ const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<co
 
 std::string MemberFailedText(const std::string& name) { return "没有成功解压复制" + name + "文件！请重新下载安装。"; }
 
+Texts FilesIn(const std::string& dir) {
+    Texts names;
+    WIN32_FIND_DATAA entry;
+    UniqueFindHandle find(FindFirstFileA((dir + "*").c_str(), &entry));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &entry)) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    }
+    return names;
+}
+
 void ArchiveTest::SetUp() {
     QuorTest::SetUp();
-    installDir_ = scratch.Path() + "inst\\";
-    CreateDirectoryA(installDir_.c_str(), nullptr);
-    CopyText(g_state.installDir, installDir_.c_str());
+    CreateDirectoryA(installDir.c_str(), nullptr);
+    CopyText(g_state.installDir, installDir.c_str());
     workBuffer.assign(kWorkBufferSize + kGuardSize, kGuardByte);
     std::memset(workBuffer.data(), 0, kWorkBufferSize);
     g_state.workBuffer = workBuffer.data();
 }
 
 void ArchiveTest::TearDown() {
-    EXPECT_TRUE(WorkBufferGuardIntact());
+    EXPECT_TRUE(std::all_of(workBuffer.begin() + kWorkBufferSize, workBuffer.end(),
+                            [](unsigned char byte) { return byte == kGuardByte; }))
+        << "bytes written past the work buffer";
     g_state.workBuffer = nullptr;
     g_state.payload = nullptr;
     QuorTest::TearDown();
-}
-
-std::vector<std::string> ArchiveTest::FilesOutsideInstallDir() const {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    UniqueFindHandle find(FindFirstFileA((scratch.Path() + "*").c_str(), &entry));
-    while (find) {
-        std::string name = entry.cFileName;
-        if (name != "." && name != ".." && name != "inst") names.push_back(name);
-        if (!FindNextFileA(find.Get(), &entry)) break;
-    }
-    return names;
-}
-
-bool ArchiveTest::WorkBufferGuardIntact() const {
-    return std::all_of(workBuffer.begin() + kWorkBufferSize, workBuffer.end(),
-                       [](unsigned char byte) { return byte == kGuardByte; });
 }
 
 bool ArchiveTest::Extract(const std::string& archive) {
     return ExtractAll(Bytes(archive), archive.size(), g_state.workBuffer, kWorkBufferSize);
 }
 
-std::vector<std::string> ArchiveTest::MessageTexts() const {
-    std::vector<std::string> texts;
+Texts ArchiveTest::MessageTexts() const {
+    Texts texts;
     for (const RecordedMessage& message : messages.shown) texts.push_back(message.text);
     return texts;
 }

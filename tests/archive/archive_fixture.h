@@ -10,21 +10,20 @@
 #include "archive/quz_format.h"
 #include "tests/support/test_support.h"
 
+using Texts = std::vector<std::string>;
+
 // One record to build. The name goes into its field as raw bytes (cut at the field's size, so a
 // name of the field's full length is not terminated); digest and compressed, when given, replace the
 // digest text of the data and the zlib stream of the data.
 struct TestMember {
-    std::string name;
-    std::string data;
-    std::optional<std::string> digest = std::nullopt;
-    std::optional<std::string> compressed = std::nullopt;
+    std::string name, data;
+    std::optional<std::string> digest = std::nullopt, compressed = std::nullopt;
 };
 
 std::string Compress(const std::string& data);
 std::string DigestTextOf(const std::string& data);  // 34 bytes, through Md5Text
 std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& members);
-// Sets the header's member count.
-void SetCount(std::string& archive, std::uint32_t count);
+void SetCount(std::string& archive, std::uint32_t count);  // the header's member count
 
 // Deterministic filler: compressible text, or bytes that do not compress.
 std::string TextBytes(std::size_t size, unsigned seed = 1);
@@ -32,34 +31,25 @@ std::string NoiseBytes(std::size_t size, unsigned seed = 1);
 
 // Folder of the archives and inputs that the packer made (next to the test program), ends with '\'.
 std::string FixtureDir();
-
 const unsigned char* Bytes(const std::string& text);
-
 // The normal per-member failure message, as the program formats it.
 std::string MemberFailedText(const std::string& name);
+// The files (not directories) directly in a directory.
+Texts FilesIn(const std::string& dir);
 
+// The install directory lies inside the scratch directory, so that escapes from it can be seen; the
+// work buffer is followed by guard bytes that must stay untouched.
 class ArchiveTest : public QuorTest {
 protected:
-    static constexpr std::size_t kGuardSize = 4096;
-    static constexpr unsigned char kGuardByte = 0xA5;
-
     void SetUp() override;
     void TearDown() override;
 
-    // The install directory (inside the scratch directory, so that escapes can be seen), with '\'.
-    const std::string& InstallDir() const { return installDir_; }
-    std::string Installed(const std::string& name) const { return installDir_ + name; }
-    // Files in the scratch directory outside the install directory.
-    std::vector<std::string> FilesOutsideInstallDir() const;
-    // Whether the bytes after the work buffer are untouched.
-    bool WorkBufferGuardIntact() const;
-
+    const std::string& InstallDir() const { return installDir; }  // ends with '\'
+    std::string Installed(const std::string& name) const { return installDir + name; }
     bool Extract(const std::string& archive);  // ExtractAll into the start of the work buffer
-    std::vector<std::string> MessageTexts() const;
+    Texts MessageTexts() const;
 
     ScratchDir scratch;
+    std::string installDir = scratch.Path() + "inst\\";
     std::vector<unsigned char> workBuffer;
-
-private:
-    std::string installDir_;
 };

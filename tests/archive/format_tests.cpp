@@ -10,35 +10,21 @@
 namespace {
 
 TEST(MemberNameTest, OnlyBareTerminatedNamesPass) {
-    const struct {
-        std::string field;  // the field's bytes; padded with NULs to 16
-        NameProblem problem;
-    } cases[] = {
-        {"quorel4.ime", NameProblem::kNone},
-        {"冷色瓷面.quz", NameProblem::kNone},
-        {".hidden", NameProblem::kNone},
-        {"console.txt", NameProblem::kNone},
-        {"com0", NameProblem::kNone},
-        {"abcdefghijklmno", NameProblem::kNone},  // 15 bytes and the NUL
-        {"abcdefghijklmnop", NameProblem::kNotTerminated},
-        {"", NameProblem::kEmpty},
-        {"a\\b", NameProblem::kSeparator},
-        {"a/b", NameProblem::kSeparator},
-        {"c:x", NameProblem::kSeparator},
-        {"\x81\x5C.txt", NameProblem::kSeparator},  // a GBK character whose second byte is '\'
-        {"..", NameProblem::kDotDot},
-        {"x..", NameProblem::kDotDot},
-        {"CON", NameProblem::kDeviceName},
-        {"nul.txt", NameProblem::kDeviceName},
-        {"Aux .dat", NameProblem::kDeviceName},
-        {"lpt9", NameProblem::kDeviceName},
-        {"conin$", NameProblem::kDeviceName},
+    using P = NameProblem;
+    const std::pair<std::string, NameProblem> cases[] = {  // the field's bytes, padded with NULs to 16
+        {"quorel4.ime", P::kNone}, {"冷色瓷面.quz", P::kNone}, {".hidden", P::kNone}, {"console.txt", P::kNone},
+        {"com0", P::kNone}, {"abcdefghijklmno", P::kNone},  // 15 bytes and the NUL
+        {"abcdefghijklmnop", P::kNotTerminated}, {"", P::kEmpty},
+        {"a\\b", P::kSeparator}, {"a/b", P::kSeparator}, {"c:x", P::kSeparator},
+        {"\x81\x5C.txt", P::kSeparator},  // a GBK character whose second byte is '\'
+        {"..", P::kDotDot}, {"x..", P::kDotDot}, {"CON", P::kDeviceName}, {"nul.txt", P::kDeviceName},
+        {"Aux .dat", P::kDeviceName}, {"lpt9", P::kDeviceName}, {"conin$", P::kDeviceName},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE("'" + c.field + "'");
+    for (const auto& [text, problem] : cases) {
+        SCOPED_TRACE("'" + text + "'");
         char field[kDigestNameFieldSize] = {};
-        std::memcpy(field, c.field.data(), std::min(c.field.size(), sizeof field));
-        EXPECT_EQ(CheckMemberName(field, sizeof field), c.problem);
+        std::memcpy(field, text.data(), std::min(text.size(), sizeof field));
+        EXPECT_EQ(CheckMemberName(field, sizeof field), problem);
     }
     // A field cut by the archive's end holds no terminator even when its bytes are a name.
     EXPECT_EQ(CheckMemberName("abc", 3), NameProblem::kNotTerminated);
@@ -64,11 +50,7 @@ TEST(ArchiveWriterTest, WritesTheRecordLayoutAndRefusesNamesThatDoNotFit) {
     EXPECT_EQ(std::string(archive.begin(), archive.end()),
               std::string("QU\x37\0\0\0\x02\0\0\0QF小天使.quz\0\0\0\0\x03\0\0\0abcQFbbbbbbbbbbbbb\0\x02\0\0\0de", 55));
 
-    const struct {
-        ArchiveVariant variant;
-        std::string name;
-        WriteProblem problem;
-    } refused[] = {
+    const struct { ArchiveVariant variant; std::string name; WriteProblem problem; } refused[] = {
         {ArchiveVariant::kDigest, std::string(16, 'a'), WriteProblem::kNameTooLong},
         {ArchiveVariant::kPlain, std::string(14, 'a'), WriteProblem::kNameTooLong},
         {ArchiveVariant::kDigest, "..\\x", WriteProblem::kBadName},

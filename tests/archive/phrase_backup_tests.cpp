@@ -25,13 +25,7 @@ std::uint32_t ByteSum(const std::string& text) {
 }
 
 TEST(ConvertPhraseBackupTest, KeepsPhrasesDropsOtherRunsAndWritesTheTrailer) {
-    const struct {
-        const char* label;
-        std::string data;
-        std::string kept;
-        std::uint32_t byteSum;
-        std::uint32_t phrases;
-    } cases[] = {
+    const struct { const char* label; std::string data, kept; std::uint32_t byteSum, phrases; } cases[] = {
         {"two phrases", "中文; 词组; ", "中文; 词组; ", ByteSum("中文词组"), 2},
         {"a run of one character is dropped, its delimiter stays", "中; 中文; ", "; 中文; ", ByteSum("中中文"), 1},
         {"a run not followed by \"; \" is dropped up to the next ';'", "中文,词组; 拼音; ", "; 拼音; ",
@@ -61,23 +55,21 @@ TEST(ConvertPhraseBackupTest, KeepsPhrasesDropsOtherRunsAndWritesTheTrailer) {
     }
 }
 
-class PhraseBackupExtractionTest : public ArchiveTest {};
+using PhraseBackupExtractionTest = ArchiveTest;
 
 TEST_F(PhraseBackupExtractionTest, OnlyThePhraseBackupMemberIsConvertedAndThenFailsVerification) {
     std::string phrases = "中文; 词; 词组; ";
     std::string converted = "中文; ; 词组; " + Trailer(ByteSum("中文词词组"), 2);
-    const struct {
-        const char* name;
-        std::string written;
-    } cases[] = {{"quorcyzk.bak", converted}, {"quorpyck.bak", phrases}, {"QUORCYZK.BAK", phrases}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::string archive = BuildArchive(ArchiveVariant::kDigest, {{c.name, phrases}});
+    const std::pair<const char*, std::string> cases[] = {
+        {"quorcyzk.bak", converted}, {"quorpyck.bak", phrases}, {"QUORCYZK.BAK", phrases}};
+    for (const auto& [name, written] : cases) {
+        SCOPED_TRACE(name);
+        std::string archive = BuildArchive(ArchiveVariant::kDigest, {{name, phrases}});
         EXPECT_TRUE(Extract(archive));
-        EXPECT_EQ(ReadFileBytes(Installed(c.name)), c.written);
+        EXPECT_EQ(ReadFileBytes(Installed(name)), written);
         char report[256];
-        EXPECT_EQ(VerifyInstalled(Bytes(archive), archive.size(), report, sizeof report, ""), c.written == phrases);
-        RemoveFile(Installed(c.name));
+        EXPECT_EQ(VerifyInstalled(Bytes(archive), archive.size(), report, sizeof report, ""), written == phrases);
+        RemoveFile(Installed(name));
     }
 }
 

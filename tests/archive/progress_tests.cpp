@@ -16,7 +16,7 @@ constexpr COLORREF kBackground = RGB(0, 128, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr int kProbeRow = 204;
 
-class ProgressTest : public QuorTest {};
+using ProgressTest = QuorTest;
 
 TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
     UniqueGdiObject brush(CreateSolidBrush(kBarColour)), background(CreateSolidBrush(kBackground));
@@ -25,12 +25,8 @@ TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     g_state.mainWindow = window;
-    const struct {
-        const char* label;
-        int runMode;  // 0: DrawProgressBar directly
-        int position, total, width;
-        COLORREF inside;
-    } cases[] = {
+    // Run mode 0: DrawProgressBar directly; otherwise ShowProgress in that mode.
+    const struct { const char* label; int runMode, position, total, width; COLORREF inside; } cases[] = {
         {"nothing done: the empty white bar", 0, 0, 110, 340, kWhite},
         {"the first step", 0, 1, 110, 3, kBarColour},
         {"past the total: the full length", 0, 120, 110, 340, kBarColour},
