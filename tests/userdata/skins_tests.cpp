@@ -67,13 +67,9 @@ protected:
 
 // Each skin choice installs its archive, and picture 4 from the payload once the skin is in place.
 TEST_F(ExtraFilesTest, EachSkinChoiceInstallsItsArchiveAndReportsWhatDidNotArrive) {
-    const struct {
-        const char* label;
-        int click, skin;
-        std::optional<std::string> archive;  // replaces the chosen skin's archive; empty: none there
-        std::vector<std::string> messages;
-        const char* picture4;
-    } cases[] = {
+    // The chosen skin's archive is replaced by `archive` when given (empty: none there).
+    const struct { const char* label; int click, skin; std::optional<std::string> archive; Texts messages;
+                   const char* picture4; } cases[] = {
         {"the first skin", kModeSingleRow, 1, std::nullopt, {}, "picture 44"},
         {"the second skin", kSkinPink, 2, std::nullopt, {}, "picture 44"},
         {"the third skin", kSkinAngel, 3, std::nullopt, {}, "picture 44"},
@@ -146,16 +142,12 @@ std::string Utf16(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-class PatchVersionTest : public ArchiveTest {};
+using PatchVersionTest = ArchiveTest;
 
 TEST_F(PatchVersionTest, RewritesVersionSixThreeOrSixSevenAfterTheProductTextInTheWholeFile) {
     const std::string product = Utf16(L"智能岚石输入平台");
     const std::string head = "MZ" + std::string(64, '\x01');
-    const struct {
-        const char* name;
-        std::string input;
-        std::string expected;
-    } cases[] = {
+    const struct { const char* name; std::string input, expected; } cases[] = {
         {"6.3", head + product + Utf16(L" V6.3") + "tail", head + product + Utf16(L" V8.6") + "tail"},
         {"6.7", head + product + Utf16(L" V6.7"), head + product + Utf16(L" V8.6")},
         {"any character before the digit", product + Utf16(L" 版6.3"), product + Utf16(L" 版8.6")},
