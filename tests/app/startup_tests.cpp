@@ -49,12 +49,8 @@ protected:
 // From Vista on the probe word must come back exactly (a file that cannot be rewritten keeps what it
 // held); XP is not probed. The previous install directory is read before the probe writes.
 TEST_F(StartupTest, TheAdministratorProbeReadsBackWhatItWrote) {
-    const struct {
-        const char* name;
-        const char* content;  // nullptr: a directory stands in the file's place
-        bool held;
-        bool lacksRights;
-    } cases[] = {
+    // content nullptr: a directory stands in the file's place.
+    const struct { const char* name; const char* content; bool held, lacksRights; } cases[] = {
         {"writable", kEarlier, false, false},
         {"held open", kEarlier, true, true},
         {"held open with the probe word in capitals", "QUORISADMIN\\", true, true},
@@ -65,16 +61,10 @@ TEST_F(StartupTest, TheAdministratorProbeReadsBackWhatItWrote) {
         ResetInstallState();
         ASSERT_TRUE(GetInstallDir());
         RemoveFile(PathFile());
-        if (c.content != nullptr) {
-            ASSERT_TRUE(WriteFileBytes(PathFile(), c.content));
-        } else {
-            ASSERT_TRUE(CreateDirectoryA(PathFile().c_str(), nullptr));
-        }
+        ASSERT_TRUE(c.content ? WriteFileBytes(PathFile(), c.content) : CreateDirectoryA(PathFile().c_str(), nullptr));
         UniqueHandle held;
-        if (c.held) {
-            held.Reset(
-                CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-        }
+        if (c.held) held.Reset(CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           0, nullptr));
 
         EXPECT_EQ(LacksAdminRights(), c.lacksRights && !IsXp());
         held.Reset();
