@@ -95,11 +95,8 @@ TEST_F(SettingsFilesTest, AnEarlierUserRecordWithoutTerminatorsIsEndedInsideEach
         return text + '\0' + std::string(size - text.size() - 1, filler);
     };
     auto ended = [](char c) { return std::string(49, c) + '\0' + std::string(341, c) + '\0' + std::string(99, c) + '\0'; };
-    const struct {
-        const char* name;
-        std::string file;
-        std::string expected;  // the record after reading, from a record of 'z' bytes
-    } cases[] = {
+    // The record after reading, from a record of 'z' bytes.
+    const struct { const char* name; std::string file, expected; } cases[] = {
         {"no NUL anywhere", std::string(492, '\xB0'), ended('\xB0')},
         {"terminated fields kept as they are", terminated("Li", 50, 'n') + terminated("139", 342, 'm') + "secret",
          terminated("Li", 50, 'n') + terminated("139", 342, 'm') + "secret" + std::string(93, 'z') + '\0'},
@@ -131,9 +128,7 @@ const std::map<int, int> kPinyinEdits = {
     {0x44, 0}, {0x45, 0}, {0x24, 0}, {0x2A, 1}, {0x46, 1}, {0x48, 1}, {0x4B, 0}, {0x50, 10}};
 
 TEST_F(SettingsFilesTest, EditsTheSettingsRecordByEditionModeAndCodePage) {
-    const struct {
-        int mode, byte00, byte15;
-    } modes[] = {{0, 0, 0}, {1, 0, 0}, {2, 1, 0}, {3, 4, 1}, {4, 3, 1}, {9, 0, 0}};
+    const struct { int mode, byte00, byte15; } modes[] = {{0, 0, 0}, {1, 0, 0}, {2, 1, 0}, {3, 4, 1}, {4, 3, 1}, {9, 0, 0}};
     const std::string base(200, '\x5A');
     for (unsigned codePage : {936u, 950u}) {
         for (int edition : {kEditionWubi, kEditionPinyin}) {
