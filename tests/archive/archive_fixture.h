@@ -32,8 +32,10 @@ std::string NoiseBytes(std::size_t size, unsigned seed = 1);
 // Folder of the archives and inputs that the packer made (next to the test program), ends with '\'.
 std::string FixtureDir();
 const unsigned char* Bytes(const std::string& text);
-// The normal per-member failure message, as the program formats it.
+// The normal per-member failure message, as the program formats it, and the closing line of the
+// report of installed files that differ.
 std::string MemberFailedText(const std::string& name);
+inline constexpr char kWalkClosing[] = "有文件没有成功解压，请重新下载安装！\r\n";
 // The files (not directories) directly in a directory.
 Texts FilesIn(const std::string& dir);
 

@@ -19,7 +19,6 @@ namespace {
 
 constexpr ArchiveVariant kDigest = ArchiveVariant::kDigest;
 constexpr ArchiveVariant kPlain = ArchiveVariant::kPlain;
-constexpr char kClosingLine[] = "有文件没有成功解压，请重新下载安装！\r\n";
 
 class ExtractAllTest : public ArchiveTest {
 protected:
@@ -102,12 +101,12 @@ TEST_F(ExtractAllTest, LengthsAndCountsPastTheEndEndTheWalkWithoutReadingOutside
                    std::string report; } cases[] = {
         {"a whole archive", good, {}, 2, {"one.txt", "two.txt"}, 2, ""},
         {"no members", BuildArchive(kDigest, {}), {}, 0, {}, 0, ""},
-        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, {"one.txt", "two.txt"}, 2, kClosingLine},
-        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kClosingLine},
-        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kClosingLine},
-        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, {}, 0, kClosingLine},
-        {"a record with half its marker", unmarked, {}, 1, {"one.txt"}, 1, kClosingLine},
-        {"a header cut short", good.substr(0, 9), {}, 0, {}, 0, kClosingLine},
+        {"a count past the end", countPastEnd, {MemberFailedText("")}, 3, {"one.txt", "two.txt"}, 2, kWalkClosing},
+        {"data cut short", good.substr(0, good.size() - 3), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kWalkClosing},
+        {"a head cut short", good.substr(0, second + 20), {MemberFailedText("two.txt")}, 2, {"one.txt"}, 1, kWalkClosing},
+        {"a length of 4 GiB", hugeLength, {MemberFailedText("one.txt")}, 1, {}, 0, kWalkClosing},
+        {"a record with half its marker", unmarked, {}, 1, {"one.txt"}, 1, kWalkClosing},
+        {"a header cut short", good.substr(0, 9), {}, 0, {}, 0, kWalkClosing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -187,11 +186,11 @@ TEST_F(ExtractAllTest, VerifyInstalledReportsWhatDiffersUnlessExempt) {
                                                 {"nodigest.txt", "content", std::string(34, '\0')},
                                                 {"..\\outside.txt", "secret"}});
     std::string plain = BuildArchive(kPlain, {{"sx1.bmp", noise}, {"sx2.bmp", noise}, {"sx3.bmp", noise}});
-    std::string always = std::string("lower.txt....nodigest.txt......\\outside.txt....") + kClosingLine;
+    std::string always = std::string("lower.txt....nodigest.txt......\\outside.txt....") + kWalkClosing;
     const struct { const std::string& archive; const char* exemptions; int passed; std::string report; } cases[] = {
         {digest, "", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + always},
         {digest, "xQUORSRF.DLLx QSRF764.DLL CHANGED.TXT", 4, always},
-        {plain, "sx2.bmp sx3.bmp", 1, std::string("sx2.bmp....sx3.bmp....") + kClosingLine},  // no exemptions
+        {plain, "sx2.bmp sx3.bmp", 1, std::string("sx2.bmp....sx3.bmp....") + kWalkClosing},  // no exemptions
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string("exemptions '") + c.exemptions + "'");

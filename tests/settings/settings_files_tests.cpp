@@ -142,10 +142,9 @@ TEST_F(SettingsFilesTest, EditsTheSettingsRecordByEditionModeAndCodePage) {
 
                 WriteStatusWindowSettings();
 
-                std::map<int, int> changed = kCommonEdits;
-                if (edition == kEditionPinyin) {
-                    for (const auto& [offset, value] : kPinyinEdits) changed[offset] = value;
-                }
+                // The Pinyin edits win where both touch a byte (insert keeps what is there).
+                std::map<int, int> changed = edition == kEditionPinyin ? kPinyinEdits : std::map<int, int>{};
+                changed.insert(kCommonEdits.begin(), kCommonEdits.end());
                 if (codePage == 950) changed[0x0F] = 1;
                 changed[0x00] = m.byte00;
                 changed[0x15] = m.byte15;

@@ -259,7 +259,7 @@ TEST_F(BackupTest, RestoreOfACraftedArchiveFailsMemberByMemberAndIsReported) {
     Texts failed = {"..\\escape.txt", "quwbpy.txt", "delck.txt", "userck.txt", "quorzdym.quh"};
     Texts expected;
     for (const std::string& name : failed) expected.push_back(MemberFailedText(name));
-    expected.push_back("..\\escape.txt....quwbpy.txt....delck.txt....userck.txt....有文件没有成功解压，请重新下载安装！\r\n"
+    expected.push_back(std::string("..\\escape.txt....quwbpy.txt....delck.txt....userck.txt....") + kWalkClosing +
                        "\r\n\r\n原有数据文件没有成功复制，原有数据不能使用！\r\n");
     EXPECT_EQ(MessageTexts(), expected);
     EXPECT_EQ(messages.shown.back().caption, "智能岚石");

@@ -19,7 +19,6 @@ namespace {
 constexpr const char* kSkinMembers[] = {"qubmp8.quh",   "qubmpsx1.bmp", "qubmpsx2.bmp", "qubmpsx3.bmp",
                                         "qubmpsx4.bmp", "qubmpsx5.bmp", "qubmpsx6.bmp", "qubmpsx7.bmp"};
 constexpr char kSkinClosing[] = "皮肤文件没有成功复制，请重新安装皮肤文件！\r\n";
-constexpr char kWalkClosing[] = "有文件没有成功解压，请重新下载安装！\r\n";
 
 std::string SkinFile(int skin, const char* member) { return "skin " + std::to_string(skin) + " " + member + TextBytes(600, skin); }
 
