@@ -27,6 +27,7 @@ DialogRun RunWithDialogDriver(HWND owner, const std::function<void()>& modal,
         if (dialog == nullptr) return;
         run.shown = true;
         drive(dialog);
+        ClickDialogButton(dialog, kSkinDialogOk);
         for (int waited = 0; waited < 3000 && !done; waited += 20) Sleep(20);
         run.closedByDriver = done;
         if (!run.closedByDriver) ClickDialogButton(dialog, kSkinDialogOk);

@@ -16,11 +16,11 @@ void ClickDialogButton(HWND dialog, int id);
 // What happened while the modal code ran.
 struct DialogRun {
     bool shown = false;        // a dialog owned by owner appeared
-    bool closedByDriver = false;  // it closed after drive pressed OK, not by the safety net
+    bool closedByDriver = false;  // it closed on the first OK, not by the safety net
 };
 
-// Runs modal() on this thread; a second thread waits up to waitMs for the dialog and hands it to
-// drive(), which is expected to press OK. Should the dialog still be open a few seconds later, the
-// thread presses OK itself (and the run says so), so that a test cannot hang.
+// Runs modal() on this thread; a second thread waits up to waitMs for the dialog, hands it to
+// drive() and then presses OK. Should the dialog still be open a few seconds later, the thread
+// presses OK again (and the run says so), so that a test cannot hang.
 DialogRun RunWithDialogDriver(HWND owner, const std::function<void()>& modal,
                               const std::function<void(HWND)>& drive, DWORD waitMs = 10000);

@@ -133,15 +133,12 @@ protected:
         DestroyWindow(g_state.mainWindow);
         QuorTest::TearDown();
     }
-    // Runs the dialog here while drive(dialog) runs on a second thread; then presses OK there.
+    // Runs the dialog here while drive(dialog) runs on a second thread, then OK is pressed there.
     void RunDialog(const std::function<void(HWND)>& drive) {
         g_state.statusWindowMode = 0;
         g_state.skinChoice = 0;
-        DialogRun run = RunWithDialogDriver(g_state.mainWindow, ShowSkinDialog, [&](HWND dialog) {
-            drive(dialog);
-            ClickDialogButton(dialog, kSkinDialogOk);
-        });
-        EXPECT_TRUE(run.closedByDriver) << "the dialog did not open, or was still open after OK";
+        EXPECT_TRUE(RunWithDialogDriver(g_state.mainWindow, ShowSkinDialog, drive).closedByDriver)
+            << "the dialog did not open, or was still open after OK";
     }
     static constexpr int kMainX = 131, kMainY = 87;
 };

@@ -56,7 +56,6 @@ protected:
     DialogRun InstallAnswering(std::vector<int> clicks, DWORD waitMs = 10000) {
         return RunWithDialogDriver(g_state.mainWindow, InstallExtraFiles, [&](HWND dialog) {
             for (int id : clicks) ClickDialogButton(dialog, id);
-            ClickDialogButton(dialog, kSkinDialogOk);
         }, waitMs);
     }
     std::string Read(const char* name) const { return ReadFileBytes(Installed(name)).value_or("<missing>"); }
