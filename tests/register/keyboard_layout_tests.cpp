@@ -44,7 +44,6 @@ TEST_F(KeyboardLayoutTest, EntryIdValuesAndPreloadNumber) {
     };
     const std::vector<Row> rows = {
         {"none at or above the base", {{"00000804", x}, {"00000409", x}}, "E0010LNG"},
-        {"highest E0210804", {{"00000804", x}, {"E0200804", x}, {"E0210804", x}}, "E0220LNG"},
         {"highest of another language", {{"E0220411", x}, {"E0200804", x}}, "E0230LNG"},
         {"lower-case name", {{"e0210804", x}}, "E0220LNG"},
         {"no layout text: not counted", {{"E0500804", std::nullopt}, {"E0210804", x}}, "E0220LNG"},
