@@ -47,7 +47,9 @@ public:
             if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0) break;
             window_ = FindWindowW(L"QuorHostMain", title.c_str());
         }
-        EXPECT_NE(window_, nullptr) << "host did not start";
+        DWORD exitCode = 0;
+        if (process_) GetExitCodeProcess(process_.Get(), &exitCode);
+        EXPECT_NE(window_, nullptr) << "host did not start; its exit code: " << exitCode;
     }
     ~Host() {
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
