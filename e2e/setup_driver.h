@@ -8,10 +8,9 @@
 
 struct SetupProcess {
     PROCESS_INFORMATION info{};
-    bool Running() const;
     // Waits for the process to end; returns its exit code, or STILL_ACTIVE after the timeout.
     DWORD Wait(DWORD milliseconds);
-    void Close();
+    void Close();  // ends the process if it still runs
     ~SetupProcess() { Close(); }
 };
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "common/handles.h"
 #include "e2e/setup_driver.h"
 #include "tests/deploy/install_checks.h"
 #include "tests/register/command_log.h"
@@ -41,26 +40,6 @@ int LayoutsOfTheInstalledIme() {
     return count;
 }
 
-DWORD RunValues() {
-    UniqueHKey key;
-    DWORD count = 0;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_READ, key.Put()) == ERROR_SUCCESS) {
-        RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                         nullptr, nullptr);
-    }
-    return count;
-}
-
-std::vector<std::string> PreloadIds() {
-    std::vector<std::string> ids;
-    for (int n = 1; n <= 49; ++n) {
-        if (auto id = ReadRegString(HKEY_CURRENT_USER, "Keyboard Layout\\Preload", std::to_string(n).c_str())) {
-            ids.push_back(*id);
-        }
-    }
-    return ids;
-}
-
 // The install directory's files by path, but the 64-bit setup program's run log.
 std::map<std::string, std::string> InstalledFiles() {
     std::map<std::string, std::string> files;
@@ -71,16 +50,14 @@ std::map<std::string, std::string> InstalledFiles() {
     return files;
 }
 
-class SilentInstallTest : public QuorTest {
+class SilentInstallTest : public LayoutTest {
 protected:
     // Each case runs on its own fresh machine, which is thrown away afterwards.
     void SetUp() override {
-        QuorTest::SetUp();
+        LayoutTest::SetUp();
         SetProgramWindowsVersion(L"setup.exe", NtVersionIs10() ? L"win10" : L"win7");
         // Windows has this key, which the token goes under; Wine's fresh machine lacks it.
-        UniqueHKey userAgent;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUserAgentKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, userAgent.Put(),
-                        nullptr);
+        CreateKey(HKEY_LOCAL_MACHINE, kUserAgentKey);
         payload_ = ReadPayload();
         ASSERT_FALSE(payload_.empty());
     }
@@ -116,16 +93,15 @@ protected:
         EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, uninstall.c_str(), L"UninstallString"),
                   Wide(WindowsDir() + "\\quordel8.exe"));
         EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, "quqrsjgl"), dir + "quortavo.exe qu");
-        std::optional<RegValueW> token = ReadRegValueW(
-            HKEY_LOCAL_MACHINE, Wide(std::string(kUserAgentKey) + "\\Post Platform").c_str(), L"tavo8200");
-        EXPECT_TRUE(token && token->type == REG_SZ && token->bytes.empty());
+        const std::string postPlatform = std::string(kUserAgentKey) + "\\Post Platform";
+        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, postPlatform.c_str(), "tavo8200"), "");
     }
 
     std::string payload_;
 };
 
 TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) {
-    const std::vector<std::string> preloadBefore = PreloadIds();
+    const Ids preloadBefore = Preload();
     const std::string started = "regqu32=" + std::string(kInstallDir);
     const std::string setupLog = std::string(kInstallDir) + "setupw64.log";
 
@@ -135,8 +111,8 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     // Started last, with the install directory after the word, and not waited for.
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 1), std::vector<std::string>{started});
     const std::map<std::string, std::string> first = InstalledFiles();
-    const std::vector<std::string> uninstallEntries = RegNames(HKEY_LOCAL_MACHINE, kUninstallKey);
-    const DWORD runValues = RunValues();
+    const Ids uninstallEntries = RegNames(HKEY_LOCAL_MACHINE, kUninstallKey);
+    const Ids runValues = RegNames(HKEY_LOCAL_MACHINE, kRunKey, true);
     ASSERT_TRUE(first.contains(std::string(kInstallDir) + "quortavo.exe"));
 
     ASSERT_EQ(RunSilentInstall(), 0u);
@@ -144,8 +120,8 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 2), (std::vector<std::string>{started, started}));
     EXPECT_EQ(InstalledFiles(), first);
     EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kUninstallKey), uninstallEntries);
-    EXPECT_EQ(RunValues(), runValues);
-    EXPECT_EQ(PreloadIds(), preloadBefore);
+    EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kRunKey, true), runValues);
+    EXPECT_EQ(Preload(), preloadBefore);
 }
 
 }  // namespace

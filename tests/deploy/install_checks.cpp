@@ -2,18 +2,10 @@
 #include "tests/deploy/install_checks.h"
 
 #include "archive/extract.h"
-#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "tests/register/layout_fixture.h"
 
-namespace {
-
-// The build's payload files, reached through drive Z: (Wine accepts '/' inside the path).
-std::string MemberPath(const char* name) { return std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + name; }
-
-}  // namespace
-
+// The build's files are reached through drive Z: (Wine accepts '/' inside the path).
 std::string ReadPayload() { return ReadFileBytes("Z:" QUOR_PAYLOAD_ARCHIVE).value_or(""); }
 
 std::string DifferingMembers(const std::string& payload) {
@@ -32,27 +24,16 @@ std::string DifferingReport(const std::vector<const char*>& names) {
 
 bool HoldsMember(const std::string& path, const char* member) {
     std::optional<std::string> installed = ReadFileBytes(path);
-    return installed.has_value() && installed == ReadFileBytes(MemberPath(member));
-}
-
-std::optional<RegValueW> ReadRegValueW(HKEY root, const wchar_t* path, const wchar_t* name) {
-    UniqueHKey key;
-    if (RegOpenKeyExW(root, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    std::string bytes(size, '\0');
-    if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    bytes.resize(size);
-    return RegValueW{type, bytes};
+    return installed.has_value() && installed == ReadFileBytes(std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + member);
 }
 
 std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name) {
-    std::optional<RegValueW> raw = ReadRegValueW(root, path, name);
-    if (!raw || raw->type != REG_SZ) return std::nullopt;
-    std::wstring text(reinterpret_cast<const wchar_t*>(raw->bytes.data()), raw->bytes.size() / sizeof(wchar_t));
+    std::wstring text(1024, L'\0');
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, path, name, RRF_RT_REG_SZ, nullptr, text.data(), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(size / sizeof(wchar_t));
     while (!text.empty() && text.back() == L'\0') text.pop_back();
     return text;
 }

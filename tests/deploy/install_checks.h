@@ -26,11 +26,5 @@ std::string DifferingReport(const std::vector<const char*>& names);
 // Whether the file holds exactly the bytes of the payload member of that name.
 bool HoldsMember(const std::string& path, const char* member);
 
-// A value's type and data as stored, read with the UTF-16 functions; none when it is missing.
-struct RegValueW {
-    DWORD type;
-    std::string bytes;
-};
-std::optional<RegValueW> ReadRegValueW(HKEY root, const wchar_t* path, const wchar_t* name);
 // A REG_SZ value read with the UTF-16 functions (type checked, without its terminator).
 std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name);

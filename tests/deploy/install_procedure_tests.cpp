@@ -1,8 +1,9 @@
 // Whole installs run in-process, each case on a fresh machine, with the demo payload: a TSF install
 // with the text-service DLLs of Windows 7 and of Windows 10 (the flag window creation sets is all the
 // procedure asks), placed and registered through the prefix's stand-in regsvr32, which really
-// registers them; and the faults of an IMM install: a payload member that cannot be unpacked and a
-// System-directory destination held open, what the user is told, and the silent install's exit code.
+// registers them, with the keep-data question in both wordings; and the faults of an IMM install: a
+// payload member that cannot be unpacked and a System-directory destination held open, what the
+// user is told, and the silent install's exit code.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -51,7 +52,8 @@ protected:
     std::vector<unsigned char> workBuffer_ = std::vector<unsigned char>(kWorkBufferSize);
 };
 
-// The earlier data lies elsewhere, and the user declines to keep it.
+// Under Windows 7 the earlier data lies elsewhere and the user declines to keep it; under Windows 10
+// it lies in the install directory itself, which the question says, and Yes asks for the restore.
 TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindowsVersion) {
     for (bool windows10 : {false, true}) {
         SCOPED_TRACE(windows10 ? "Windows 10" : "Windows 7");
@@ -60,17 +62,17 @@ TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindow
         g_state.backupState = kBackupTaken;
         g_state.progressStep = 0;
         g_state.registrationResult = 0;
-        CopyText(g_state.previousInstallDir, "D:\\Earlier\\quorel8\\");
+        CopyText(g_state.previousInstallDir, windows10 ? kInstallDir : "D:\\Earlier\\quorel8\\");
         messages.shown.clear();
-        messages.answers.assign({IDNO});
+        messages.answers.assign({windows10 ? IDYES : IDNO});
         RemoveFile(kRegsvr32Log);
         DeleteRegTree(HKEY_LOCAL_MACHINE, kTip);
 
         RunInstall();
 
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].wtext, kKeepDataQuestionElsewhere);
-        EXPECT_EQ(g_state.backupState, kBackupTaken);
+        EXPECT_EQ(messages.shown[0].wtext, windows10 ? kKeepDataQuestionInInstallDir : kKeepDataQuestionElsewhere);
+        EXPECT_EQ(g_state.backupState, windows10 ? kBackupRestoreWanted : kBackupTaken);
 
         // Every member stays as unpacked but the IMM files, the variants (renamed before Windows 10)
         // and the converted phrase backup.
@@ -118,14 +120,6 @@ std::string WithCorruptedMember(std::string payload, const char* name) {
     return payload;
 }
 
-// A holder of the System directory's quorel4.ime: a program that has the input method loaded lets
-// its file be renamed but not replaced; other holders do not even allow the rename.
-UniqueHandle HoldSystemIme(DWORD sharing) {
-    const std::string held = SystemDir() + "\\quorel4.ime";
-    EXPECT_TRUE(WriteFileBytes(held, "an earlier input method"));
-    return UniqueHandle(CreateFileA(held.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr));
-}
-
 // Both faults in one install: the member's own message and the incomplete extraction in place of the
 // keep-data question, then in each pass the path of the copy that could not be made, twice (copy and
 // retry), and its file name; the install goes on, and the exit code names both.
@@ -136,59 +130,34 @@ TEST_F(InstallProcedureTest, ACorruptedMemberAndALockedSystemFileAreReportedAndT
     g_state.interfaceChoice = kInterfaceImm;
     g_state.backupState = kBackupTaken;
     CopyText(g_state.previousInstallDir, kInstallDir);
-    UniqueHandle holder = HoldSystemIme(FILE_SHARE_READ);
+    // Held open without delete sharing: the file can neither be replaced nor moved aside.
+    const std::string held = SystemDir() + "\\quorel4.ime";
+    ASSERT_TRUE(WriteFileBytes(held, "an earlier input method"));
+    UniqueHandle holder(CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder.Valid());
 
     RunInstall();
     holder.Reset();
 
-    std::vector<std::string> expected = {"没有成功解压复制quwbzg.txt文件！请重新下载安装。",
-                                         "文件解压不完整，请到智能岚石网站http://www.lanshi8.com重新下载安装。"};
-    auto copyFailed = [](const std::string& file) {
-        return "没有成功复制" + file + "文件，请退出安装程序并手动删除该文件后重新安装！";
+    const std::string wubi = " | 智能岚石(岚石五笔)安装";
+    Ids expected = {"没有成功解压复制quwbzg.txt文件！请重新下载安装。 | 智能岚石安装",
+                    "文件解压不完整，请到智能岚石网站http://www.lanshi8.com重新下载安装。" + wubi};
+    auto copyFailed = [&](const std::string& file) {
+        return "没有成功复制" + file + "文件，请退出安装程序并手动删除该文件后重新安装！" + wubi;
     };
-    for (int pass = 0; pass < 2; ++pass) {
-        const std::string path = copyFailed(InSystem("quorel4.ime"));
-        expected.insert(expected.end(), {path, path, copyFailed("quorel4.ime")});
-    }
-    std::vector<std::string> shown;
-    for (const RecordedMessage& message : messages.shown) shown.push_back(message.text);
-    ASSERT_EQ(shown, expected);
-    EXPECT_EQ(messages.shown[0].caption, "智能岚石安装");
-    EXPECT_EQ(messages.shown[1].caption, "智能岚石(岚石五笔)安装");
-    EXPECT_EQ(messages.shown[1].style, static_cast<UINT>(MB_OK));
+    const std::string path = copyFailed(InSystem("quorel4.ime")), name = copyFailed("quorel4.ime");
+    for (int pass = 0; pass < 2; ++pass) expected.insert(expected.end(), {path, path, name});
+    EXPECT_EQ(ShownBoxes(messages), expected);
     EXPECT_EQ(g_state.backupState, kBackupTaken);
 
     EXPECT_FALSE(FileExists(Installed("quwbzg.txt")));
     EXPECT_EQ(ReadFileBytes(InSystem("quorel4.ime")), std::string("an earlier input method"));
     EXPECT_TRUE(HoldsMember(InWow64("quorel4.ime"), "quorel4.ime"));
     EXPECT_EQ(g_state.installFaults, kFaultIncompleteExtraction | kFaultSystemCopy);
-    EXPECT_EQ(SilentInstallExitCode(g_state.installFaults), kExitIncompleteExtraction | kExitSystemCopyFailed);
-}
-
-// The file in use is moved aside to the '2' name and replaced; an earlier install in the install
-// directory itself is asked about in that question's wording, and Yes asks for the restore.
-TEST_F(InstallProcedureTest, ASystemFileInUseIsMovedAsideAndEarlierDataKept) {
-    RemoveFile(InSystem("quorel2.ime"));
-    UniqueHandle holder = HoldSystemIme(FILE_SHARE_READ | FILE_SHARE_DELETE);
-    ASSERT_TRUE(holder.Valid());
-    g_state.interfaceChoice = kInterfaceImm;
-    g_state.backupState = kBackupTaken;
-    CopyText(g_state.previousInstallDir, kInstallDir);
-    messages.answers.assign({IDYES});
-
-    RunInstall();
-    holder.Reset();
-
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].wtext, kKeepDataQuestionInInstallDir);
-    EXPECT_EQ(g_state.backupState, kBackupRestoreWanted);
-    EXPECT_TRUE(HoldsMember(InSystem("quorel4.ime"), "quorel64.ime"));
-    EXPECT_EQ(ReadFileBytes(InSystem("quorel2.ime")), std::string("an earlier input method"));
-    EXPECT_EQ(g_state.installFaults, 0);
     // The second pass starts the progress over and ends three steps on.
     EXPECT_EQ(g_state.progressStep, 3);
     EXPECT_EQ(g_state.progressTotal, 64);
+    EXPECT_EQ(SilentInstallExitCode(g_state.installFaults), kExitIncompleteExtraction | kExitSystemCopyFailed);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "common/product.h"
 #include "common/text.h"
 #include "deploy/install_report.h"
-#include "tests/support/test_support.h"
+#include "tests/register/layout_fixture.h"
 
 namespace {
 
@@ -108,17 +108,11 @@ TEST_F(InstallReportTest, NamesTheFirstCheckThatFails) {
         messages.shown.clear();
 
         EXPECT_EQ(ShowInstallReport(), row.failure != nullptr ? 1 : 0);
-        if (row.failure == nullptr) {
-            EXPECT_TRUE(messages.shown.empty());
-        } else {
-            ASSERT_EQ(messages.shown.size(), 1u);
-            EXPECT_EQ(messages.shown[0].text,
-                      std::string("智能岚石汉字输入系统8.6版安装情况报告。\r\n\r\n安装出现错误！错误为：") +
-                          row.failure + "\r\n\r\n请到主页" + kHomePageUrl +
-                          "重新下载安装！并解除杀毒软件对安装过程的拦截！\r\n\r\n");
-            EXPECT_EQ(messages.shown[0].caption, "智能岚石");
-            EXPECT_EQ(messages.shown[0].style, static_cast<UINT>(MB_OK));
-        }
+        EXPECT_EQ(ShownBoxes(messages),
+                  row.failure ? Ids{std::string("智能岚石汉字输入系统8.6版安装情况报告。\r\n\r\n安装出现错误！错误为：") +
+                                    row.failure + "\r\n\r\n请到主页" + kHomePageUrl +
+                                    "重新下载安装！并解除杀毒软件对安装过程的拦截！\r\n\r\n | 智能岚石"}
+                              : Ids{});
         SetFileAttributesA(dir.c_str(), FILE_ATTRIBUTE_DIRECTORY);
     }
 }

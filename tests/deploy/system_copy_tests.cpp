@@ -15,8 +15,8 @@
 #include "common/text.h"
 #include "deploy/install_paths.h"
 #include "deploy/system_copy.h"
+#include "tests/register/layout_fixture.h"
 #include "tests/support/os_facts_scripted.h"
-#include "tests/support/test_support.h"
 
 namespace {
 
@@ -58,9 +58,10 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     const std::string destination = SystemDir() + "\\quortst4.ime", aside = SystemDir() + "\\quortst2.ime";
     FileRestorer keep[] = {FileRestorer(destination), FileRestorer(aside),
                            FileRestorer(SystemDir() + "\\quortst1.ime")};
-    const std::string unpack = "安装包没有成功解压" + destination + "文件，请重新下载安装！";
-    const std::string copyPath = "没有成功复制" + destination + "文件，请退出安装程序并手动删除该文件后重新安装！";
-    const std::string copyName = "没有成功复制quortst4.ime文件，请退出安装程序并手动删除该文件后重新安装！";
+    const std::string box = " | 智能岚石(岚石五笔)安装";
+    const std::string unpack = "安装包没有成功解压" + destination + "文件，请重新下载安装！" + box;
+    const std::string copyPath = "没有成功复制" + destination + "文件，请退出安装程序并手动删除该文件后重新安装！" + box;
+    const std::string copyName = "没有成功复制quortst4.ime文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     constexpr DWORD kNotHeld = ~0u;
     const struct {
         const char* name;
@@ -104,21 +105,11 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
 
         CopyAndVerify("probe.ime", "quortst4.ime", kTargetSystem64);
         held.Reset();
-        std::vector<std::string> texts;
-        for (const RecordedMessage& m : messages.shown) {
-            EXPECT_EQ(m.caption, "智能岚石(岚石五笔)安装");
-            EXPECT_EQ(m.style, static_cast<UINT>(MB_OK));
-            texts.push_back(m.text);
-        }
-        EXPECT_EQ(texts, c.texts);
+        EXPECT_EQ(ShownBoxes(messages), c.texts);
         EXPECT_EQ(Read(destination), c.expected);
         // Wine lets this root process overwrite a read-only file: the attribute left is what tells.
-        if (c.old != nullptr) {
-            EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
-        }
-        if (c.expectedAside != nullptr) {
-            EXPECT_EQ(Read(aside), c.expectedAside);
-        }
+        if (c.old != nullptr) EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
+        if (c.expectedAside != nullptr) EXPECT_EQ(Read(aside), c.expectedAside);
         EXPECT_EQ(g_state.installFaults, c.texts.empty() ? 0 : kFaultSystemCopy);
     }
 }
@@ -142,24 +133,16 @@ TEST_F(SystemCopyTest, PlacesTheImmVariantsOfTheCodePageThenTheFullFiles) {
             Install("setupw64.exe", ImeFile("setup"));
             RemoveFile(native);
             RemoveFile(wow64);
-            if (is32Bit) {
-                Script32BitSystem();
-            } else {
-                ScriptWow64Process();
-            }
+            is32Bit ? Script32BitSystem() : ScriptWow64Process();
             g_state.progressStep = 9;
 
             InstallImeFiles(secondPass);
 
             EXPECT_EQ(g_osFacts.disableCalls, is32Bit ? 0 : 4);
             EXPECT_EQ(g_osFacts.revertCalls, is32Bit ? 0 : 4);
-            if (is32Bit) {
-                EXPECT_EQ(Read(native), secondPass ? full32 : Patched(v32));
-                EXPECT_EQ(Read(wow64), "<missing>");
-            } else {
-                EXPECT_EQ(Read(native), secondPass ? full64 : Patched(v64));
-                EXPECT_EQ(Read(wow64), secondPass ? full32 : Patched(v32));
-            }
+            const std::string placed32 = secondPass ? full32 : Patched(v32);
+            EXPECT_EQ(Read(native), is32Bit ? placed32 : secondPass ? full64 : Patched(v64));
+            EXPECT_EQ(Read(wow64), is32Bit ? "<missing>" : placed32);
             for (const std::string tag : {"320", "321", "640", "641"}) {
                 const bool patched = tag == v32 || (tag == v64 && !is32Bit);
                 EXPECT_EQ(Read(installDir + "quor" + tag + ".ime"),

@@ -11,6 +11,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "detect/running_instances.h"
+#include "tests/register/command_log.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -32,11 +33,9 @@ class Host {
 public:
     Host(const std::wstring& className, const std::wstring& link, const std::wstring& title,
          const std::wstring& mapping = L"-") {
-        wchar_t program[MAX_PATH] = {};
-        GetModuleFileNameW(nullptr, program, MAX_PATH);
-        std::wstring command = program;
-        command = L"\"" + command.substr(0, command.find_last_of(L'\\') + 1) + L"ime_host.exe\" " + className + L" " +
-                  link + L" " + mapping + L" " + title;
+        const std::string dir = TestProgramDir();
+        std::wstring command = L"\"" + std::wstring(dir.begin(), dir.end()) + L"ime_host.exe\" " + className + L" " +
+                               link + L" " + mapping + L" " + title;
         STARTUPINFOW startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
@@ -48,7 +47,9 @@ public:
             if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0) break;
             window_ = FindWindowW(L"QuorHostMain", title.c_str());
         }
-        EXPECT_NE(window_, nullptr) << "host did not start";
+        DWORD exitCode = 0;
+        if (process_) GetExitCodeProcess(process_.Get(), &exitCode);
+        EXPECT_NE(window_, nullptr) << "host did not start; its exit code: " << exitCode;
     }
     ~Host() {
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);

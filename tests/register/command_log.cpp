@@ -5,30 +5,22 @@
 
 #include "tests/support/test_support.h"
 
-namespace {
-
-// The complete lines of a log (a line still being written has no CR LF yet).
-std::vector<std::string> Lines(const char* path) {
-    std::vector<std::string> lines;
-    std::string bytes = ReadFileBytes(path).value_or("");
-    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(bytes.substr(start, end - start));
-    }
-    return lines;
-}
-
-}  // namespace
-
 std::vector<std::string> WaitForLogLines(const char* path, std::size_t count, unsigned timeoutMs) {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    std::vector<std::string> lines = Lines(path);
-    for (; lines.size() < count && GetTickCount64() < deadline; lines = Lines(path)) Sleep(50);
-    return lines;
+    for (;; Sleep(50)) {
+        // Only complete lines: one still being written has no CR LF yet.
+        std::vector<std::string> lines;
+        std::string bytes = ReadFileBytes(path).value_or("");
+        for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            lines.push_back(bytes.substr(start, end - start));
+        }
+        if (lines.size() >= count || GetTickCount64() >= deadline) return lines;
+    }
 }
 
 std::vector<std::string> LogLinesAfterPause(const char* path) {
     Sleep(1500);
-    return Lines(path);
+    return WaitForLogLines(path, 0);
 }
 
 std::string TestProgramDir() {

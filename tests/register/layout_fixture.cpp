@@ -10,12 +10,11 @@
 
 namespace {
 
+// A new empty key in place of the old one (which may be volatile, as one test makes it).
 UniqueHKey RecreateKey(HKEY root, const char* path) {
     RegDeleteTreeA(root, path);
     RegDeleteKeyA(root, path);
-    UniqueHKey key;
-    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
-    return key;
+    return CreateKey(root, path);
 }
 
 }  // namespace
@@ -42,18 +41,14 @@ void LayoutTest::SetLayouts(const std::vector<LayoutEntry>& entries) {
     UniqueHKey layouts = RecreateKey(HKEY_LOCAL_MACHINE, kLayoutsPath);
     // Each entry relative to the key: the full path of an overlong name would be too long.
     for (const LayoutEntry& entry : entries) {
-        UniqueHKey layout;
-        ASSERT_EQ(RegCreateKeyExA(layouts.Get(), Local(entry.name).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  layout.Put(), nullptr),
-                  ERROR_SUCCESS);
+        UniqueHKey layout = CreateKey(layouts.Get(), Local(entry.name).c_str());
+        ASSERT_TRUE(layout);
         if (entry.text) {
             RegSetValueExA(layout.Get(), "layout text", 0, REG_SZ, reinterpret_cast<const BYTE*>(entry.text->c_str()),
                            static_cast<DWORD>(entry.text->size() + 1));
         }
     }
 }
-
-Ids LayoutTest::LayoutNames() { return RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath); }
 
 void LayoutTest::SetList(HKEY root, const std::string& path, const Ids& ids, bool subkeys) {
     RecreateKey(root, path.c_str());
@@ -73,6 +68,12 @@ Ids LayoutTest::GetList(HKEY root, const std::string& path, bool subkeys) {
         ids.push_back(*id);
     }
     return ids;
+}
+
+UniqueHKey CreateKey(HKEY root, const char* path) {
+    UniqueHKey key;
+    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    return key;
 }
 
 bool KeyPresent(HKEY root, const char* path) {
@@ -104,4 +105,12 @@ std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name)
     }
     bytes.resize(size);
     return bytes;
+}
+
+Ids ShownBoxes(const MessageRecorder& recorder) {
+    Ids shown;
+    for (const RecordedMessage& box : recorder.shown) {
+        shown.push_back(box.text + " | " + box.caption + (box.wide || box.style != MB_OK ? " (other form)" : ""));
+    }
+    return shown;
 }

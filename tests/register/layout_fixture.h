@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
 #include "tests/register/registry_guard.h"
 #include "tests/support/test_support.h"
 
@@ -25,6 +26,16 @@ struct LayoutEntry {
     std::optional<std::string> text;  // "layout text"; none: the value is absent
 };
 
+UniqueHKey CreateKey(HKEY root, const char* path);  // opened, or made with the keys above it
+bool KeyPresent(HKEY root, const char* path);
+// Names of the subkeys (or of the values) of a key, sorted.
+Ids RegNames(HKEY root, const char* path, bool values = false);
+// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
+std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);
+
+// The message boxes shown, each as "text | caption", marked " (other form)" unless narrow with OK.
+Ids ShownBoxes(const MessageRecorder& recorder);
+
 class LayoutTest : public QuorTest {
 protected:
     void SetUp() override;
@@ -39,7 +50,7 @@ protected:
 
     // Replaces the Keyboard Layouts key with these entries (names made Local).
     static void SetLayouts(const std::vector<LayoutEntry>& entries);
-    static Ids LayoutNames();  // sorted
+    static Ids LayoutNames() { return RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath); }  // sorted
     static std::optional<std::string> LayoutValue(const std::string& id, const char* value) {
         return ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), value);
     }
@@ -61,9 +72,3 @@ private:
     RegistryTreeGuard userLayout_{HKEY_CURRENT_USER, L"Keyboard Layout"};
     RegistryTreeGuard defaultLayout_{HKEY_USERS, L".DEFAULT\\Keyboard Layout"};
 };
-
-bool KeyPresent(HKEY root, const char* path);
-// Names of the subkeys (or of the values) of a key, sorted.
-Ids RegNames(HKEY root, const char* path, bool values = false);
-// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
-std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);

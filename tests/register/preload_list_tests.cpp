@@ -69,7 +69,6 @@ TEST_F(PreloadTest, FindsAndPromotesTheInputMethod) {
         {"second", {"00000804", kOwn, "00000409"}, 2, {}},
         {"listed without a Keyboard Layouts entry", {"00000804", "E0990804", "00000409"}, 0, {}},
         {"first", {kOwn, "00000804", "00000409"}, 1, {}},
-        {"second of two", {"00000804", kOwn}, 2, {}},
         {"a text with only the product's name", {"00000804", "00000409", "E0240804"}, 0, {}},
         {"a Big5 text", {"00000804", "00000409", "E0250804"}, 0, {}},
         {"empty list", {}, 0, {}},

@@ -4,49 +4,43 @@
 
 #include "common/handles.h"
 
-// Where the saved copy of the key lives, under HKEY_CURRENT_USER.
-struct RegistryTreeGuard::Node {
-    std::wstring copy;
-};
-
 namespace {
 
 constexpr wchar_t kSavedKeys[] = L"Software\\quortest saved keys";
 
+// RegDeleteTree empties the key; the key itself goes with RegDeleteKey.
 void DeleteTree(HKEY root, const std::wstring& path) {
     RegDeleteTreeW(root, path.c_str());
     RegDeleteKeyW(root, path.c_str());
 }
 
-void CopyTree(HKEY source, HKEY root, const std::wstring& path) {
-    UniqueHKey target;
+// Replaces root\path with a copy of fromRoot\from (the whole tree goes when from does not exist).
+bool ReplaceTree(HKEY fromRoot, const std::wstring& from, HKEY root, const std::wstring& path) {
+    DeleteTree(root, path);
+    UniqueHKey source, target;
+    if (RegOpenKeyExW(fromRoot, from.c_str(), 0, KEY_READ, source.Put()) != ERROR_SUCCESS) return false;
     if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, target.Put(), nullptr) ==
         ERROR_SUCCESS) {
-        RegCopyTreeW(source, nullptr, target.Get());
+        RegCopyTreeW(source.Get(), nullptr, target.Get());
     }
+    return true;
 }
 
 }  // namespace
 
 RegistryTreeGuard::RegistryTreeGuard(HKEY root, std::wstring path) : root_(root), path_(std::move(path)) {
-    UniqueHKey key;
-    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return;
     static int counter = 0;
-    saved_ = std::make_unique<Node>();
-    saved_->copy = std::wstring(kSavedKeys) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                   std::to_wstring(++counter);
-    DeleteTree(HKEY_CURRENT_USER, saved_->copy);
-    CopyTree(key.Get(), HKEY_CURRENT_USER, saved_->copy);
+    copy_ = std::wstring(kSavedKeys) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++counter);
+    if (!ReplaceTree(root_, path_, HKEY_CURRENT_USER, copy_)) copy_.clear();
 }
 
 RegistryTreeGuard::~RegistryTreeGuard() {
-    DeleteTree(root_, path_);
-    if (!saved_) return;
-    UniqueHKey copy;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, saved_->copy.c_str(), 0, KEY_READ, copy.Put()) == ERROR_SUCCESS) {
-        CopyTree(copy.Get(), root_, path_);
+    if (copy_.empty()) {
+        DeleteTree(root_, path_);
+        return;
     }
-    copy.Reset();
-    DeleteTree(HKEY_CURRENT_USER, saved_->copy);
+    ReplaceTree(HKEY_CURRENT_USER, copy_, root_, path_);
+    DeleteTree(HKEY_CURRENT_USER, copy_);
     RegDeleteKeyW(HKEY_CURRENT_USER, kSavedKeys);  // once no other guard's copy is in it
 }

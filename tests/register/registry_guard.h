@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
 class RegistryTreeGuard {
@@ -14,10 +13,8 @@ public:
     RegistryTreeGuard(const RegistryTreeGuard&) = delete;
     RegistryTreeGuard& operator=(const RegistryTreeGuard&) = delete;
 
-    struct Node;
-
 private:
     HKEY root_;
     std::wstring path_;
-    std::unique_ptr<Node> saved_;  // null when the key did not exist
+    std::wstring copy_;  // the saved copy under HKEY_CURRENT_USER; empty when the key did not exist
 };

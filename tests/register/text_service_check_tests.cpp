@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "register/text_service_check.h"
@@ -21,19 +22,6 @@ using Files = std::map<std::string, std::string>;  // path and bytes
 
 class VerifyInstallTest : public TextServiceTest {
 protected:
-    void SetUp() override {
-        TextServiceTest::SetUp();
-        CopyText(g_state.installDir, install_.Path().c_str());
-    }
-
-    // Only these DLLs in the install directory, the WOW64 system directory and the System directory.
-    void Arrange(const Files& files) {
-        for (const std::string& directory : {install_.Path(), wow64_, system_}) {
-            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(directory + name);
-        }
-        for (const auto& [path, bytes] : files) ASSERT_TRUE(WriteFileBytes(path, bytes));
-    }
-
     ScratchDir install_;
     const std::string wow64_ = WindowsDir() + "\\syswow64\\";
     const std::string system_ = SystemDir() + "\\";
@@ -85,14 +73,23 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         if (row.systemBits == 32) Script32BitSystem();
         SetFactsOfWindowCreation();
         g_state.interfaceChoice = row.interfaceChoice;
-        Arrange(row.files);
+        CopyText(g_state.installDir, install.c_str());
+        // Only the row's DLLs in the install directory, the WOW64 system directory and the System directory.
+        for (const std::string& directory : {install, wow64_, system_}) {
+            for (const char* name : {"quorsrf.dll", "quorsrf6.dll"}) RemoveFile(directory + name);
+        }
+        for (const auto& [path, bytes] : row.files) ASSERT_TRUE(WriteFileBytes(path, bytes));
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kTip);
         if (row.keys == 4) {
-            RegisterFixtureDll();
+            // The payload's 64-bit DLL, copied beside this program, registered here as regsvr32 would.
+            UniqueLibrary dll(LoadLibraryA((TestProgramDir() + "quorsrf6.dll").c_str()));
+            auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
+                reinterpret_cast<void*>(GetProcAddress(dll.Get(), "DllRegisterServer")));
+            ASSERT_TRUE(entry != nullptr && entry() == S_OK);
         } else if (row.keys >= 0) {
-            CreateTipKey(kTip);
-            for (int i = 0; i < row.keys; ++i) CreateTipKey(ItemKey(kTestedCategories[i]));
+            CreateKey(HKEY_LOCAL_MACHINE, kTip);
+            for (int i = 0; i < row.keys; ++i) CreateKey(HKEY_LOCAL_MACHINE, ItemKey(kTestedCategories[i]).c_str());
         }
         RemoveFile(kRunasLog);
         messages.shown.clear();
@@ -106,15 +103,10 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         } else if (keysTested && row.keys < 3) {
             message = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.keys + 1) + ")！，请退出安装程序重新安装！";
         }
-        using Lines = std::vector<std::string>;
-        Lines shown;
-        for (const RecordedMessage& box : messages.shown) {
-            shown.push_back(box.text + " | " + box.caption + (box.wide || box.style != MB_OK ? " (other form)" : ""));
-        }
-        EXPECT_EQ(shown, message.empty() ? Lines{} : Lines{message + " | 智能岚石(岚石五笔)安装"});
+        EXPECT_EQ(ShownBoxes(messages), message.empty() ? Ids{} : Ids{message + " | 智能岚石(岚石五笔)安装"});
         // qrjcdir is started unless a message was shown.
         EXPECT_EQ(message.empty() ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
-                  message.empty() ? Lines{kBasicTrustCommand} : Lines{});
+                  message.empty() ? Ids{kBasicTrustCommand} : Ids{});
         // The categories go only under the parents that the registration made.
         bool added = keysTested && message.empty();
         for (const char* category : kAddedCategories) {

@@ -7,8 +7,7 @@
 
 #include <string>
 
-#include "tests/register/registry_guard.h"
-#include "tests/support/test_support.h"
+#include "tests/register/layout_fixture.h"
 
 inline constexpr char kClsid[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 inline constexpr char kTip[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
@@ -23,18 +22,15 @@ inline constexpr const char* kAddedCategories[] = {
     "{CCF05DD7-4A87-11D7-A6E2-00065B84435C}",
 };
 
-std::string CategoryKey(const char* category);        // TIP\Category\Category\<category>
-std::string CategoryMemberKey(const char* category);  // ...\<category>\<class id>
-std::string ItemKey(const char* category);            // TIP\Category\Item\<class id>\<category>
-bool TipKeyPresent(const std::string& path);
-void CreateTipKey(const std::string& path);
+// Keys under HKEY_LOCAL_MACHINE: TIP\Category\Category\<category>, ...\<category>\<class id> and
+// TIP\Category\Item\<class id>\<category>.
+std::string CategoryKey(const char* category);
+inline std::string CategoryMemberKey(const char* category) { return CategoryKey(category) + "\\" + kClsid; }
+std::string ItemKey(const char* category);
+inline bool TipKeyPresent(const std::string& path) { return KeyPresent(HKEY_LOCAL_MACHINE, path.c_str()); }
 
 // Whether the system says it is Windows 10.0 (RtlGetNtVersionNumbers).
 bool NtVersionIs10();
-
-// Registers the payload's 64-bit text-service DLL (copied beside the test programs) in this process,
-// as regsvr32 would.
-void RegisterFixtureDll();
 
 class TextServiceTest : public QuorTest {
 protected:
