@@ -1,16 +1,18 @@
 // The real setup.exe in its silent install mode on a fresh machine, under this program's Windows
 // version and code page: no window, exit code 0, everything an IMM install puts in place, the 64-bit
-// setup program started with the install directory, and a second run that adds nothing and changes no
+// setup program started with the install directory, no process of its own left, and a second run that adds nothing and changes no
 // file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
 #include "e2e/setup_driver.h"
 #include "tests/deploy/install_checks.h"
 #include "tests/register/command_log.h"
@@ -24,6 +26,21 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kUserAgentKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// Whether a process of that file name is still there after up to 5 s of waiting for it to end.
+bool StillRunning(const wchar_t* exeName) {
+    for (int waited = 0;; waited += 100, Sleep(100)) {
+        bool found = false;
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot && Process32FirstW(snapshot.Get(), &entry); more && !found;
+             more = Process32NextW(snapshot.Get(), &entry)) {
+            found = _wcsicmp(entry.szExeFile, exeName) == 0;
+        }
+        if (!found || waited >= 5000) return found;
+    }
+}
 
 // The keyboard layouts whose IME file is the System directory's quorel4.ime, as the system's IMM
 // installer enters it (the program's own entry would name the bare file).
@@ -110,6 +127,7 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     EXPECT_EQ(LayoutsOfTheInstalledIme(), 1);
     // Started last, with the install directory after the word, and not waited for.
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 1), std::vector<std::string>{started});
+    EXPECT_FALSE(StillRunning(L"setupw64.exe"));
     const std::map<std::string, std::string> first = InstalledFiles();
     const Ids uninstallEntries = RegNames(HKEY_LOCAL_MACHINE, kUninstallKey);
     const Ids runValues = RegNames(HKEY_LOCAL_MACHINE, kRunKey, true);
