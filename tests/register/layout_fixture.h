@@ -19,22 +19,11 @@ inline constexpr char kLayoutsPath[] = "System\\CurrentControlSet\\Control\\Keyb
 inline const std::string kOwnTextGbk = "\xD6\xC7\xC4\xDC\xE1\xB0\xCA\xAF\xCA\xE4\xC8\xEB\xC6\xBD\xCC\xA8  8.6";
 inline const std::string kOwnTextBig5 = "\xB4\xBC\xAF\xE0\xB4\x50\xA5\xDB\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78  8.6";
 
-using Ids = std::vector<std::string>;
 
 struct LayoutEntry {
     std::string name;
     std::optional<std::string> text;  // "layout text"; none: the value is absent
 };
-
-UniqueHKey CreateKey(HKEY root, const char* path);  // opened, or made with the keys above it
-bool KeyPresent(HKEY root, const char* path);
-// Names of the subkeys (or of the values) of a key, sorted.
-Ids RegNames(HKEY root, const char* path, bool values = false);
-// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
-std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);
-
-// The message boxes shown, each as "text | caption", marked " (other form)" unless narrow with OK.
-Ids ShownBoxes(const MessageRecorder& recorder);
 
 class LayoutTest : public QuorTest {
 protected:

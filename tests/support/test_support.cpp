@@ -1,6 +1,7 @@
 // Shared test helpers (see test_support.h).
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/handles.h"
@@ -158,4 +159,49 @@ RegValueRestorer::~RegValueRestorer() {
         ERROR_SUCCESS) {
         RegSetValueExA(opened.Get(), value_.c_str(), 0, type_, saved_->data(), static_cast<DWORD>(saved_->size()));
     }
+}
+
+UniqueHKey CreateKey(HKEY root, const char* path) {
+    UniqueHKey key;
+    RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+    return key;
+}
+
+bool KeyPresent(HKEY root, const char* path) {
+    UniqueHKey key;
+    return RegOpenKeyExA(root, path, 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+Ids RegNames(HKEY root, const char* path, bool values) {
+    Ids names;
+    UniqueHKey key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, key.Put()) != ERROR_SUCCESS) return names;
+    char name[512];
+    DWORD length = sizeof name;
+    for (DWORD i = 0; (values ? RegEnumValueA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                              : RegEnumKeyExA(key.Get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)) ==
+                      ERROR_SUCCESS;
+         ++i, length = sizeof name) {
+        names.emplace_back(name, length);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name) {
+    std::string bytes(1024, '\0');
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, bytes.data(), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    bytes.resize(size);
+    return bytes;
+}
+
+Ids ShownBoxes(const MessageRecorder& recorder) {
+    Ids shown;
+    for (const RecordedMessage& box : recorder.shown) {
+        shown.push_back(box.text + " | " + box.caption + (box.wide || box.style != MB_OK ? " (other form)" : ""));
+    }
+    return shown;
 }

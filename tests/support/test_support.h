@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/handles.h"
 #include "common/message_box.h"
 
 // Base fixture: every case starts from a fresh InstallState and unscripted OS facts, and message
@@ -84,3 +85,15 @@ private:
     DWORD type_ = 0;
     std::optional<std::vector<BYTE>> saved_;
 };
+
+// Registry helpers (narrow names in the process code page).
+using Ids = std::vector<std::string>;
+UniqueHKey CreateKey(HKEY root, const char* path);  // opened, or made with the keys above it
+bool KeyPresent(HKEY root, const char* path);
+// Names of the subkeys (or of the values) of a key, sorted.
+Ids RegNames(HKEY root, const char* path, bool values = false);
+// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
+std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);
+
+// The message boxes shown, each as "text | caption", marked " (other form)" unless narrow with OK.
+Ids ShownBoxes(const MessageRecorder& recorder);
