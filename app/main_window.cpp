@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/payload_resource.h"
+#include "archive/user_backup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
@@ -34,7 +35,10 @@ LRESULT OnCreate(HWND window) {
 
     AcquirePayload(g_state.instance);
     if (!AllocateWorkBuffer()) return 0;
-    g_state.backupState = 0;
+    // The earlier install's user data is packed now, before anything of the new install is written;
+    // CollectBackup points the install directory at the earlier one, so it is worked out again after.
+    g_state.backupState = kBackupNone;
+    if (CollectBackup()) g_state.backupState = kBackupTaken;
     GetInstallDir();
     return 0;
 }
@@ -49,6 +53,7 @@ LRESULT OnDestroy() {
     g_state.titleFont = nullptr;
     g_state.textFont = nullptr;
     g_state.progressBrush = nullptr;
+    g_state.mainWindow = nullptr;
     PostQuitMessage(0);
     return 0;
 }

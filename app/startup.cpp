@@ -40,12 +40,14 @@ int RunSilentInstall() {
 int RunWindow(HINSTANCE instance, int showCommand) {
     if (!RegisterMainWindowClass(instance)) return kExitSuccess;
     if (!CreateMainWindow(instance, showCommand)) return kExitSuccess;
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
+    // WM_QUIT carries the exit code; a failed GetMessageA (-1) ends with 0.
+    return got == 0 ? static_cast<int>(message.wParam) : kExitSuccess;
 }
 
 }  // namespace
