@@ -23,7 +23,8 @@ void WindowsDirectory(char* out, std::size_t capacity) {
 void PathFileInWindowsDir(char* out, std::size_t capacity) {
     char windows[kPathCapacity];
     WindowsDirectory(windows, sizeof windows);
-    if (!FormatText(out, capacity, "%s\\%s", windows, kPathFileName)) out[0] = '\0';
+    // Without the Windows directory the path would name the root of the current drive.
+    if (windows[0] == '\0' || !FormatText(out, capacity, "%s\\%s", windows, kPathFileName)) out[0] = '\0';
 }
 
 // Creates or truncates a file and writes the bytes; a file that cannot be created is not written.
@@ -112,7 +113,7 @@ void FindFixedDriveFolder(char* out, std::size_t capacity) {
 void GetWow64SystemDir(char* out, std::size_t capacity) {
     char windows[kPathCapacity];
     WindowsDirectory(windows, sizeof windows);
-    if (!FormatText(out, capacity, "%s\\syswow64", windows)) out[0] = '\0';
+    if (windows[0] == '\0' || !FormatText(out, capacity, "%s\\syswow64", windows)) out[0] = '\0';
 }
 
 void SelectTargetDir(int kind) {

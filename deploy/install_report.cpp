@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cctype>
 #include <cstring>
 
 #include "common/handles.h"
@@ -20,20 +19,6 @@ constexpr std::size_t kReportBlockSize = 69376;
 constexpr std::size_t kProbeBytes = 20;
 constexpr std::uint8_t kPassingScore = 14;
 constexpr int kRequiredFiles = 74;
-
-// Case-insensitive substring test for the counters' extensions.
-bool NameContains(const char* name, const char* part) {
-    std::size_t length = std::strlen(part);
-    for (const char* at = name; *at != '\0'; ++at) {
-        std::size_t i = 0;
-        while (i < length && at[i] != '\0' &&
-               std::tolower(static_cast<unsigned char>(at[i])) == std::tolower(static_cast<unsigned char>(part[i]))) {
-            ++i;
-        }
-        if (i == length) return true;
-    }
-    return false;
-}
 
 // Probes the three forms of a phrase library in order; the last probe value and whether one is there.
 bool AnyPhraseLibraryPresent(const char* const names[3], char* buffer, std::uint32_t* lastProbe) {
@@ -65,9 +50,9 @@ void ScanInstallDir() {
                 char path[kPathCapacity + MAX_PATH];
                 if (!FormatText(path, "%s%s", g_state.installDir, entry.cFileName)) continue;
                 if (SetCurrentDirectoryA(path)) continue;
-                if (NameContains(entry.cFileName, ".txt")) {
+                if (ContainsName(entry.cFileName, ".txt")) {
                     ++g_state.txtFileCount;
-                } else if (NameContains(entry.cFileName, ".quh")) {
+                } else if (ContainsName(entry.cFileName, ".quh")) {
                     ++g_state.quhFileCount;
                 } else {
                     ++g_state.otherFileCount;
@@ -118,7 +103,7 @@ static const char* FirstFailedCheck(char* probeBuffer, char* diagnostic, std::si
     AppendFormat(diagnostic, diagnosticCapacity, "FR3--%x;", probe);
     if (probe != kProbePresent) return "缺少文件！";
 
-    // Only Windows 10 runs programs in application containers that need this grant.
+    // The application-package grant is checked on Windows 10 only.
     if (g_state.isWindows10 && HasAppPackageAccess() == 0) return "安装目录权限不够，如不能使用请删除后重新安装！！";
     return nullptr;
 }
