@@ -61,9 +61,8 @@ std::size_t FileMd5Text(const char* path, char* text) {
     UniqueHFile file(_lopen(path, OF_READ));
     if (!file) return 0;
     LONG size = _llseek(file.Get(), 0, FILE_END);
-    _llseek(file.Get(), 0, FILE_BEGIN);
     // The block has room beyond the size taken, for a file that grows while it is read.
-    if (size < 0 || size > LONG_MAX - 500) return 0;
+    if (size < 0 || size > LONG_MAX - 500 || _llseek(file.Get(), 0, FILE_BEGIN) != 0) return 0;
     LockedGlobalMemory block(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 500);
     if (!block) return 0;
     UINT read = _lread(file.Get(), block.Data(), static_cast<UINT>(size) + 100);

@@ -65,7 +65,8 @@ bool CopiesMatch() {
     return true;
 }
 
-// 0 when every key the registration must have made exists, else the error code of the first missing.
+// -1 when every key the registration must have made exists; else the code of the first missing one
+// (0: the text service's own key, 1 on: the categories in order).
 int FirstMissingKey() {
     if (!KeyExists(HKEY_LOCAL_MACHINE, kTextServiceKey)) return 0;
     int code = 1;
