@@ -100,7 +100,7 @@ int PackCommand(bool plain, const std::string& output, const std::vector<std::st
     if (!ExpandInputs(inputs, &files)) return kExitFailure;
 
     std::vector<unsigned char> archive = NewArchive(variant);
-    std::map<std::string, std::string> sources;  // member name -> file it came from
+    std::map<std::string, std::string> sources;  // folded member name -> file it came from
     for (const std::string& path : files) {
         std::string name;
         std::string error;
@@ -108,7 +108,7 @@ int PackCommand(bool plain, const std::string& output, const std::vector<std::st
             Complain(error);
             return kExitFailure;
         }
-        auto [earlier, added] = sources.emplace(name, path);
+        auto [earlier, added] = sources.emplace(FoldedName(name), path);
         if (!added) {
             Complain(path + ": member '" + DisplayName(name) + "' is already packed from " + earlier->second);
             return kExitFailure;

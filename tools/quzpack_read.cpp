@@ -128,8 +128,9 @@ int ListCommand(const std::string& path) {
     if (!LoadArchive(path, &archive)) return kExitFailure;
     ArchiveWalker walker(archive.bytes.data(), archive.bytes.size());
     bool digest = walker.Variant() == ArchiveVariant::kDigest;
-    std::printf("%s: %s variant ('%c%c'), %" PRIu32 " members, %zu bytes\n", path.c_str(), digest ? "digest" : "plain",
-                archive.bytes[0], archive.bytes[1], walker.Count(), archive.bytes.size());
+    const std::string marker = DisplayName(std::string(archive.bytes.begin(), archive.bytes.begin() + 2));
+    std::printf("%s: %s variant ('%s'), %" PRIu32 " members, %zu bytes\n", path.c_str(), digest ? "digest" : "plain",
+                marker.c_str(), walker.Count(), archive.bytes.size());
     std::printf("%12s %12s  %-32s  %s\n", "compressed", "inflated", "digest", "name");
 
     int status = kExitOk;
@@ -175,7 +176,7 @@ int VerifyCommand(const std::string& path) {
         std::vector<unsigned char> data;
         std::string problem = MemberProblem(record, walker.Variant(), &data);
         if (!problem.empty()) fail(MemberLabel(archive, record) + ": " + problem);
-        if (!names.insert(StoredName(record)).second) fail(MemberLabel(archive, record) + ": packed twice");
+        if (!names.insert(FoldedName(StoredName(record))).second) fail(MemberLabel(archive, record) + ": packed twice");
     }
     std::string walkProblem = WalkProblem(archive, walker, step, record);
     if (!walkProblem.empty()) {

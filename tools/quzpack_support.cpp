@@ -133,6 +133,19 @@ std::string DisplayName(const std::string& gbk) {
     return shown;
 }
 
+std::string FoldedName(const std::string& gbk) {
+    std::string folded = gbk;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(folded[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            ++i;  // lead byte: its trail byte is part of the character
+        } else if (c >= 'A' && c <= 'Z') {
+            folded[i] = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return folded;
+}
+
 std::size_t LargestMemberOf(ArchiveVariant variant) {
     return variant == ArchiveVariant::kPlain ? kLargestArchiveFileMember : kLargestMember;
 }

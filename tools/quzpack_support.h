@@ -35,6 +35,10 @@ bool GbkToUtf8(const std::string& gbk, std::string* utf8);
 // A stored name for messages: UTF-8 when it converts, otherwise its bytes with \xNN escapes.
 std::string DisplayName(const std::string& gbk);
 
+// A stored name as Windows compares file names: ASCII letters folded to lower case, the two bytes
+// of a GBK character kept as they are (a trail byte may look like a letter).
+std::string FoldedName(const std::string& gbk);
+
 // The largest member the setup program extracts from an archive of this variant: the plain variant
 // is only read from archive files (the skins), whose members have less room.
 std::size_t LargestMemberOf(ArchiveVariant variant);

@@ -95,6 +95,7 @@ printf 'x' >bad/con.txt
 printf 'x' >bad/a..b
 : >bad/empty.txt
 printf 'x' >bad/dup/a.txt
+printf 'x' >bad/dup/A.TXT
 head -c 2097009 /dev/zero >bad/huge.bin
 head -c 1965937 /dev/zero >bad/skinhuge.bin   # too large for an archive read from a file
 while IFS='|' read -r args want; do
@@ -117,6 +118,7 @@ x.quz bad/huge.bin|at most 2097008
 --plain x.quz bad/skinhuge.bin|at most 1965936
 --plain x.quz in/big.dat|plain-variant archive files of at most 131072
 x.quz in/a.txt bad/dup/a.txt|bad/dup/a.txt: member 'a.txt' is already packed from in/a.txt
+x.quz in/a.txt bad/dup/A.TXT|bad/dup/A.TXT: member 'A.TXT' is already packed from in/a.txt
 x.quz in/a.txt bad/nothere.txt|bad/nothere.txt: cannot be read
 LIST
 expect 0 "$quzpack" pack --plain x.quz bad/abcdefghi.txt
