@@ -16,8 +16,9 @@
 
 namespace {
 
-// list shows the real inflated size of members that the setup program would refuse.
-constexpr std::size_t kListInflateLimit = 1u << 30;
+// list shows the real inflated size of members that the setup program would refuse, up to a bound
+// that keeps a small hostile archive from taking the machine's memory.
+constexpr std::size_t kListInflateLimit = 64u << 20;
 
 struct LoadedArchive {
     std::string path;

@@ -1,7 +1,6 @@
 // Keyboard Layouts and preload lists arranged for the tests.
 #include "tests/register/layout_fixture.h"
 
-#include <algorithm>
 #include <cctype>
 
 #include "common/handles.h"
