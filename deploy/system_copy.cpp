@@ -59,7 +59,7 @@ void ShowCopyMessage(const char* format, const char* argument) {
 void ReportOutcome(CopyOutcome outcome, const char* targetName) {
     const char* shown = g_state.destinationPath[0] != '\0' ? g_state.destinationPath : targetName;
     if (outcome == CopyOutcome::kSourceMissing) ShowCopyMessage(kUnpackFormat, shown);
-    if (outcome == CopyOutcome::kTargetStuck) ShowCopyMessage(kCopyFormat, shown);
+    if (outcome == CopyOutcome::kTargetStuck) ShowCopyFailedMessage(shown);
 }
 
 // Size of a file opened with _lopen, or -1 when it cannot be opened.
@@ -109,6 +109,8 @@ void ForceDeleteInInstallDir(const char* name) {
 
 }  // namespace
 
+void ShowCopyFailedMessage(const char* shown) { ShowCopyMessage(kCopyFormat, shown); }
+
 void CopyOneFile(const char* sourceName, const char* targetName) {
     ReportOutcome(CopyQuietly(sourceName, targetName), targetName);
 }
@@ -129,7 +131,7 @@ void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
     if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) {
         outcome = CopyToTargetAndReport(sourceName, targetName, kind);
         if (CompareDeployedFile(sourceName, targetName, kind) != kCompareSame) {
-            ShowCopyMessage(kCopyFormat, targetName);
+            ShowCopyFailedMessage(targetName);
             g_state.installFaults |= kFaultSystemCopy;
             return;
         }

@@ -12,6 +12,9 @@ constexpr int kCompareSizeDiffers = 3;
 // The file name every IMM variant is placed under, in both system directories.
 inline constexpr char kImeTargetName[] = "quorel4.ime";
 
+// Tells the user that a file (a path or a bare name) could not be placed and must be removed by hand.
+void ShowCopyFailedMessage(const char* shown);
+
 // Copies the install directory's sourceName over targetName in the target directory the caller has
 // selected (g_state.targetDir), moving a destination in use aside; reports a failure.
 void CopyOneFile(const char* sourceName, const char* targetName);

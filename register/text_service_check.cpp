@@ -34,11 +34,6 @@ constexpr const char* kAddedCategories[] = {
 
 constexpr std::size_t kKeyPathCapacity = 300;
 
-void ShowCopyMessage(const char* fileName) {
-    FormatText(g_state.messageText, "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！", fileName);
-    ShowMessageA(g_state.messageText, kCaptionSetupWubi, MB_OK);
-}
-
 void ShowHookMessage(int errorCode) {
     FormatText(g_state.messageText, "系统%d位dll文件没有挂接成功(err=%d)！，请退出安装程序重新安装！", 32, errorCode);
     ShowMessageA(g_state.messageText, kCaptionSetupWubi, MB_OK);
@@ -49,17 +44,17 @@ void ShowHookMessage(int errorCode) {
 bool CopiesMatch() {
     if (g_state.systemBits == 32) {
         if (CompareDeployedFile("quorsrf.dll", "quorsrf.dll", kTargetSystem32) != 0) {
-            ShowCopyMessage("quorsrf.dll");
+            ShowCopyFailedMessage("quorsrf.dll");
             return false;
         }
         return true;
     }
     if (CompareDeployedFile("quorsrf.dll", "quorsrf.dll", kTargetWow64System) != 0) {
-        ShowCopyMessage("quorsrf.dll");
+        ShowCopyFailedMessage("quorsrf.dll");
         return false;
     }
     if (CompareDeployedFile("quorsrf6.dll", "quorsrf6.dll", kTargetSystem64) != 0) {
-        ShowCopyMessage("quorsrf6.dll");
+        ShowCopyFailedMessage("quorsrf6.dll");
         return false;
     }
     return true;

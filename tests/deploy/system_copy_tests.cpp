@@ -108,8 +108,12 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
         EXPECT_EQ(ShownBoxes(messages), c.texts);
         EXPECT_EQ(Read(destination), c.expected);
         // Wine lets this root process overwrite a read-only file: the attribute left is what tells.
-        if (c.old != nullptr) EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
-        if (c.expectedAside != nullptr) EXPECT_EQ(Read(aside), c.expectedAside);
+        if (c.old != nullptr) {
+            EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
+        }
+        if (c.expectedAside != nullptr) {
+            EXPECT_EQ(Read(aside), c.expectedAside);
+        }
         EXPECT_EQ(g_state.installFaults, c.texts.empty() ? 0 : kFaultSystemCopy);
     }
 }
