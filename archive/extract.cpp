@@ -189,3 +189,9 @@ bool ExtractArchiveFile(const char* path) {
     return ExtractAll(g_state.workBuffer, read, g_state.workBuffer + kArchiveFileCapacity,
                       kWorkBufferSize - kArchiveFileCapacity);
 }
+
+void ShowVerifyReport(char* report, std::size_t capacity, const char* closing) {
+    AppendText(report, capacity, "\r\n\r\n");
+    AppendText(report, capacity, closing);
+    ShowMessageA(report, kCaptionProduct, MB_OK);
+}

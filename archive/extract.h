@@ -29,6 +29,12 @@ bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned 
 int VerifyInstalled(const unsigned char* archive, std::size_t archiveSize, char* report,
                     std::size_t reportCapacity, const char* exemptions);
 
+// Room a caller of VerifyInstalled keeps free at the end of its report for ShowVerifyReport's lines.
+constexpr std::size_t kVerifyReportClosingRoom = 256;
+
+// Shows a VerifyInstalled report with a blank line and the caller's closing line after it.
+void ShowVerifyReport(char* report, std::size_t capacity, const char* closing);
+
 // Inflates the payload member of this exact name into the work buffer at offset 100, without a
 // digest check; the two bytes there stay 0 when it is not found.
 void FindMember(const char* name);

@@ -16,13 +16,8 @@
 
 namespace {
 
-constexpr char kReportSeparator[] = "\r\n\r\n";
 constexpr char kPayloadReportClosing[] = "上述文件没有成功复制，请重新下载安装！\r\n";
 constexpr char kSkinReportClosing[] = "皮肤文件没有成功复制，请重新安装皮肤文件！\r\n";
-
-// Room kept at the end of every report for the texts appended to it, so that a long list of names
-// never cuts the closing line off.
-constexpr std::size_t kClosingRoom = 256;
 
 // The payload report ends where the skin archive is later read (the first 128 KiB).
 constexpr std::size_t kPayloadReportCapacity = kArchiveFileCapacity - kExtraReportOffset;
@@ -45,19 +40,13 @@ bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
     return FormatText(path, capacity, "%s%s", g_state.installDir, name);
 }
 
-void ShowReport(char* report, std::size_t capacity, const char* closing) {
-    AppendText(report, capacity, kReportSeparator);
-    AppendText(report, capacity, closing);
-    ShowMessageA(report, kCaptionProduct, MB_OK);
-}
-
 // The payload against the install directory, exempting the list; the report stays in the work buffer.
 void CheckPayload(char* report) {
     unsigned char* buffer = g_state.workBuffer;
     CopyText(reinterpret_cast<char*>(buffer), kExtraReportOffset, kPayloadExemptions);
-    VerifyInstalled(g_state.payload, g_state.payloadSize, report, kPayloadReportCapacity - kClosingRoom,
+    VerifyInstalled(g_state.payload, g_state.payloadSize, report, kPayloadReportCapacity - kVerifyReportClosingRoom,
                     reinterpret_cast<const char*>(buffer));
-    if (report[0] != '\0') ShowReport(report, kPayloadReportCapacity, kPayloadReportClosing);
+    if (report[0] != '\0') ShowVerifyReport(report, kPayloadReportCapacity, kPayloadReportClosing);
 }
 
 // Reads the skin archive back and checks its members against the install directory.
@@ -69,8 +58,8 @@ void CheckSkin(HFILE skin) {
     exemptions[0] = '\0';
     char* report = reinterpret_cast<char*>(buffer + length + kSkinReportGap);
     std::size_t capacity = kWorkBufferSize - length - kSkinReportGap;
-    VerifyInstalled(buffer, length, report, capacity - kClosingRoom, exemptions);
-    if (report[0] != '\0') ShowReport(report, capacity, kSkinReportClosing);
+    VerifyInstalled(buffer, length, report, capacity - kVerifyReportClosingRoom, exemptions);
+    if (report[0] != '\0') ShowVerifyReport(report, capacity, kSkinReportClosing);
 }
 
 void CopyInInstallDir(const char* from, const char* to) {

@@ -52,9 +52,7 @@ constexpr UINT kShortestBackup = 100;
 
 // Work buffer layout of the restore check: the report first, the (empty) exemption list at 4 KiB.
 constexpr std::size_t kRestoreExemptionOffset = 4096;
-constexpr std::size_t kClosingRoom = 256;  // kept free in the report for the lines appended to it
 
-constexpr char kReportSeparator[] = "\r\n\r\n";
 constexpr char kRestoreFailedClosing[] = "原有数据文件没有成功复制，原有数据不能使用！\r\n";
 
 // The member name of a path: what follows its last backslash, a backslash in the first position not
@@ -137,12 +135,6 @@ bool ReadFileIntoBlock(const char* filePath, LockedGlobalMemory* block, std::siz
 }
 
 bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
-
-void ShowRestoreReport(char* report, std::size_t capacity) {
-    AppendText(report, capacity, kReportSeparator);
-    AppendText(report, capacity, kRestoreFailedClosing);
-    ShowMessageA(report, kCaptionProduct, MB_OK);
-}
 
 }  // namespace
 
@@ -251,10 +243,10 @@ void RestoreBackup() {
 
     char* report = reinterpret_cast<char*>(buffer);
     buffer[kRestoreExemptionOffset] = '\0';
-    int passed = VerifyInstalled(block.Bytes(), read, report, kRestoreExemptionOffset - kClosingRoom,
+    int passed = VerifyInstalled(block.Bytes(), read, report, kRestoreExemptionOffset - kVerifyReportClosingRoom,
                                  reinterpret_cast<const char*>(buffer + kRestoreExemptionOffset));
     if (report[0] != '\0') {
-        ShowRestoreReport(report, kRestoreExemptionOffset);
+        ShowVerifyReport(report, kRestoreExemptionOffset, kRestoreFailedClosing);
         return;
     }
     wchar_t text[64];
