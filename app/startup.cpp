@@ -4,7 +4,6 @@
 #include "app/admin_probe.h"
 #include "app/main_window.h"
 #include "app/payload_resource.h"
-#include "archive/extract.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
@@ -19,14 +18,9 @@ constexpr wchar_t kNeedsAdminText[] =
 constexpr wchar_t kPathTooLongText[] =
     L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。安装程序将退出，没有做任何改动。";
 
+// RunInstall refuses, with its message, when the payload or the work buffer could not be had.
 int RunSilentInstall() {
-    bool havePayload = AcquirePayload(g_state.instance);
-    bool haveBuffer = havePayload && AllocateWorkBuffer();
-    if (!havePayload || !haveBuffer) {
-        ReleasePayload();
-        ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
-        return kExitNotStarted;
-    }
+    if (AcquirePayload(g_state.instance)) AllocateWorkBuffer();
     // No window: the IMM interface, and no system bitness or Windows 10 flag of window creation.
     g_state.interfaceChoice = kInterfaceImm;
     g_state.systemBits = 0;
