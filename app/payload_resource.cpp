@@ -42,16 +42,13 @@ void ReleasePayload() {
 bool AllocateWorkBuffer() {
     if (!g_workBuffer.Allocate(GMEM_MOVEABLE | GMEM_ZEROINIT, kWorkBufferSize)) {
         g_state.workBuffer = nullptr;
-        g_state.workBufferMemory = nullptr;
         return false;
     }
     g_state.workBuffer = g_workBuffer.Bytes();
-    g_state.workBufferMemory = g_workBuffer.Handle();
     return true;
 }
 
 void FreeWorkBuffer() {
     g_workBuffer.Free();
     g_state.workBuffer = nullptr;
-    g_state.workBufferMemory = nullptr;
 }

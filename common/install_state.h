@@ -86,7 +86,6 @@ struct InstallState {
     std::size_t payloadSize;
     HGLOBAL payloadResource;
     unsigned char* workBuffer;
-    HGLOBAL workBufferMemory;
     int progressStep;
     int progressTotal;
 
