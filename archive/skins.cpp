@@ -13,6 +13,7 @@
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
+#include "deploy/install_paths.h"
 
 namespace {
 
@@ -35,10 +36,6 @@ constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
 static_assert(kProductTextSize == 16);
 constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
 static_assert(kPatchCapacity <= kWorkBufferSize);
-
-bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
-    return FormatText(path, capacity, "%s%s", g_state.installDir, name);
-}
 
 // The payload against the install directory, exempting the list; the report stays in the work buffer.
 void CheckPayload(char* report) {

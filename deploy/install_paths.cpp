@@ -69,6 +69,11 @@ bool GetInstallDir() {
     return ComposeInstallDir(programFiles, g_state.installDir, sizeof g_state.installDir);
 }
 
+bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
+    if (g_state.installDir[0] == '\0') return false;
+    return FormatText(path, capacity, "%s%s", g_state.installDir, name);
+}
+
 void ReadPathFile(bool intoPrevious) {
     char path[kPathCapacity];
     PathFileInWindowsDir(path, sizeof path);

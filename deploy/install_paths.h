@@ -21,6 +21,10 @@ bool ComposeInstallDir(const char* programFiles, char* out, std::size_t capacity
 // shell cannot tell). False, with the field empty, when the path does not fit its 200 bytes.
 bool GetInstallDir();
 
+// A file's path in the install directory; false (nothing to do) when there is no install directory,
+// which would put the file into the current directory, or when the path does not fit.
+bool InstallDirPath(const char* name, char* path, std::size_t capacity);
+
 // Reads the path file of the Windows directory into the previous install directory or into the
 // install directory, bounded by the destination; a file that cannot be opened changes nothing.
 void ReadPathFile(bool intoPrevious);

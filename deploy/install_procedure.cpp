@@ -39,27 +39,25 @@ void AdvanceProgress(int steps) {
     ShowProgress(g_state.progressStep, g_state.progressTotal);
 }
 
-// A file of the install directory by name; false when the path would not fit (the step is skipped
-// rather than run on a cut path).
-bool InstallPath(char (&path)[kPathCapacity], const char* name) {
-    return FormatText(path, "%s%s", g_state.installDir, name);
-}
-
 void RemoveInstalled(const char* name) {
     char path[kPathCapacity];
-    if (InstallPath(path, name)) std::remove(path);
+    if (InstallDirPath(name, path, sizeof path)) std::remove(path);
 }
 
 void RenameInstalled(const char* from, const char* to) {
     char fromPath[kPathCapacity];
     char toPath[kPathCapacity];
-    if (InstallPath(fromPath, from) && InstallPath(toPath, to)) std::rename(fromPath, toPath);
+    if (InstallDirPath(from, fromPath, sizeof fromPath) && InstallDirPath(to, toPath, sizeof toPath)) {
+        std::rename(fromPath, toPath);
+    }
 }
 
 void CopyInstalled(const char* from, const char* to) {
     char fromPath[kPathCapacity];
     char toPath[kPathCapacity];
-    if (InstallPath(fromPath, from) && InstallPath(toPath, to)) CopyFileA(fromPath, toPath, FALSE);
+    if (InstallDirPath(from, fromPath, sizeof fromPath) && InstallDirPath(to, toPath, sizeof toPath)) {
+        CopyFileA(fromPath, toPath, FALSE);
+    }
 }
 
 // The programs an earlier install may still hold: a program of an earlier version, and the one the
@@ -67,7 +65,7 @@ void CopyInstalled(const char* from, const char* to) {
 void RemoveOldPrograms() {
     for (const char* name : {"quortav6.exe", "quortavo.exe"}) {
         char path[kPathCapacity];
-        if (!InstallPath(path, name)) continue;
+        if (!InstallDirPath(name, path, sizeof path)) continue;
         SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
         ForceDelete(path);
     }
@@ -181,7 +179,7 @@ void RunInstall() {
     CreateSecuredDirectory(g_state.installDir);
     GrantUserFullAccess(g_state.installDir);
     char filer[kPathCapacity];
-    if (InstallPath(filer, "filer\\")) _mkdir(filer);
+    if (InstallDirPath("filer\\", filer, sizeof filer)) _mkdir(filer);
 
     DeployFiles(false);
     GrantUserFullAccess(g_state.installDir);

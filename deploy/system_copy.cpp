@@ -104,7 +104,7 @@ CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName
 
 void ForceDeleteInInstallDir(const char* name) {
     char path[kPathCapacity];
-    if (FormatText(path, "%s%s", g_state.installDir, name)) ForceDelete(path);
+    if (InstallDirPath(name, path, sizeof path)) ForceDelete(path);
 }
 
 }  // namespace

@@ -17,13 +17,6 @@ constexpr std::size_t kEditionFlagSize = 11;  // "QUWBPYBZ=1" and its NUL
 constexpr std::size_t kPhraseCountFileSize = 15;
 constexpr std::size_t kDataFileSize = 1000;
 
-// The file's path in the install directory; false (nothing to write) when there is no install
-// directory, which would put the file into the current directory, or when the path does not fit.
-bool InstallDirPath(const char* name, char* path, std::size_t capacity) {
-    if (g_state.installDir[0] == '\0') return false;
-    return FormatText(path, capacity, "%s%s", g_state.installDir, name);
-}
-
 // Creates or truncates the file (normal attributes) and writes the bytes; failures are ignored.
 void WriteNewFile(const char* name, const void* bytes, std::size_t length, bool removeFirst) {
     char path[kPathCapacity];
