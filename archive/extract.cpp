@@ -13,6 +13,7 @@
 #include "archive/md5_text.h"
 #include "archive/phrase_backup.h"
 #include "archive/quz_format.h"
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
@@ -44,13 +45,6 @@ bool MemberPath(const ArchiveRecord& record, char* path) {
     char name[kDigestNameFieldSize];
     CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
     return FormatText(path, kMemberPathCapacity, "%s%s", g_state.installDir, name);
-}
-
-bool WriteWholeFile(const char* path, const unsigned char* data, std::size_t length) {
-    UniqueHFile file(_lcreat(path, 0));
-    if (!file) return false;
-    UINT written = _lwrite(file.Get(), reinterpret_cast<LPCCH>(data), static_cast<UINT>(length));
-    return written != static_cast<UINT>(HFILE_ERROR) && written == length;
 }
 
 // One member: inflate, verify, clear the way, convert, write.

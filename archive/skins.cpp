@@ -9,6 +9,7 @@
 
 #include "app/skin_dialog.h"
 #include "archive/extract.h"
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
@@ -152,6 +153,5 @@ void PatchVersionText(const char* path) {
         length = read;
     }
     PatchVersions(buffer, length);
-    UniqueHFile file(_lcreat(path, 0));
-    if (file) _lwrite(file.Get(), reinterpret_cast<const char*>(buffer), static_cast<UINT>(length));
+    WriteWholeFile(path, buffer, length);
 }

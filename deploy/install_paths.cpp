@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
@@ -25,14 +26,6 @@ void PathFileInWindowsDir(char* out, std::size_t capacity) {
     WindowsDirectory(windows, sizeof windows);
     // Without the Windows directory the path would name the root of the current drive.
     if (windows[0] == '\0' || !FormatText(out, capacity, "%s\\%s", windows, kPathFileName)) out[0] = '\0';
-}
-
-// Creates or truncates a file and writes the bytes; a file that cannot be created is not written.
-void WriteWholeFile(const char* path, const char* bytes, std::size_t length) {
-    if (path[0] == '\0') return;
-    UniqueHFile file(_lcreat(path, 0));
-    if (!file) return;
-    _lwrite(file.Get(), bytes, static_cast<UINT>(length));
 }
 
 bool EndsWithBackslash(const char* text) {

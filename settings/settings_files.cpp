@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
@@ -22,9 +23,7 @@ void WriteNewFile(const char* name, const void* bytes, std::size_t length, bool 
     char path[kPathCapacity];
     if (!InstallDirPath(name, path, sizeof path)) return;
     if (removeFirst) std::remove(path);
-    UniqueHFile file(_lcreat(path, 0));
-    if (!file) return;
-    _lwrite(file.Get(), static_cast<const char*>(bytes), static_cast<UINT>(length));
+    WriteWholeFile(path, bytes, length);
 }
 
 void ApplyEdits(unsigned char* record) {
