@@ -2,6 +2,8 @@
 // default-input-method guard, and the whole IMM registration with the system's installer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/install_state.h"
 #include "deploy/os_info.h"
 #include "register/default_input_method.h"
@@ -166,6 +168,27 @@ TEST_F(PreloadTest, RegistrationThroughTheSystemsInstaller) {
     }
     EXPECT_EQ(Preload(), (PromotionRuns() ? Ids{"00000804", kOwn, "00000409", "E0200804"}
                                           : Ids{"00000804", "00000409", "E0200804", kOwn}));
+}
+
+// The system's installer refused the file (Wine's never does, so the step after it is run directly):
+// the manual entry is made and listed, and on Windows XP and earlier moved to second place.
+TEST_F(PreloadTest, RegistrationAfterTheSystemsInstallerFailed) {
+    SetPreload({"00000804", "00000409", "E0200804"});
+
+    FinishImmRegistration(false);
+
+    EXPECT_EQ(g_state.registrationResult, 0);
+    EXPECT_TRUE(messages.shown.empty());
+    Ids own;
+    for (const std::string& name : LayoutNames()) {
+        if (LayoutValue(name, "IME file") == "QUOREL4.IME") own.push_back(name);
+    }
+    ASSERT_EQ(own.size(), 1u);
+    const Ids preload = Preload();
+    auto listed = std::find_if(preload.begin(), preload.end(),
+                               [&](const std::string& id) { return _stricmp(id.c_str(), own[0].c_str()) == 0; });
+    ASSERT_NE(listed, preload.end());
+    EXPECT_EQ(listed - preload.begin(), PromotionRuns() ? 1 : 3);
 }
 
 }  // namespace
