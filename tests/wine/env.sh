@@ -189,7 +189,7 @@ quor_env_down() {
         for i in $(seq 1 50); do quor_xvfb_running || break; sleep 0.05; done
     fi
     rm -f "$QW/xvfb.pid" "$QW/display"
-    rm -rf "$QUOR_SHARED" "$QUOR_TEMPLATE" "$QW"/fresh.*
+    rm -rf "$QUOR_SHARED" "$QUOR_TEMPLATE" "$QW"/fresh.* "$QW"/output.*
     exec 9>&-
 }
 

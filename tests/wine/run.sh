@@ -25,12 +25,23 @@ for option in "${options[@]}"; do
     esac
 done
 
+prefix=$QUOR_SHARED
 if [ "$fresh" = 1 ]; then
     prefix=$(quor_fresh_prefix "$prefix_setup") || exit 1
     trap 'quor_drop_prefix "$prefix"' EXIT
-    quor_wine "$prefix" "$@"
-    exit $?
 fi
 
-quor_wine_vars "$QUOR_SHARED"
-exec env "${QUOR_ENV[@]}" "$QUOR_WINE64" "$@"
+# Wine now and then fails to start a program at all: it ends at once with a failure status and has
+# printed nothing (a program that ran, even one that crashed, always prints). Such a start is tried
+# once more and said so; anything else is the program's own verdict.
+output=$(mktemp "$QW/output.XXXXXX")
+status=0
+for attempt in 1 2; do
+    quor_wine "$prefix" "$@" 2>&1 | tee "$output"
+    status=${PIPESTATUS[0]}
+    [ "$status" = 0 ] || [ -s "$output" ] || [ "$attempt" = 2 ] && break
+    echo "run.sh: $1 ended with status $status before printing anything; starting it once more" >&2
+done
+rm -f "$output"
+[ "$status" = 0 ] || echo "run.sh: $1 ended with status $status" >&2
+exit "$status"
