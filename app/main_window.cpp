@@ -2,12 +2,13 @@
 #include "app/main_window.h"
 
 #include "app/payload_resource.h"
+#include "app/progress_bar.h"
 #include "archive/user_backup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ LRESULT OnCreate(HWND window) {
     g_state.textFont = CreateChineseFont(22, 7, "宋体");
     g_state.titleFont = CreateChineseFont(40, 20, "楷体");
     g_state.progressBrush = CreateSolidBrush(RGB(30, 144, 255));
+    SetProgressDisplay(&kMainWindowProgress);
 
     AcquirePayload(g_state.instance);
     if (!AllocateWorkBuffer()) return 0;
@@ -44,6 +46,7 @@ LRESULT OnCreate(HWND window) {
 }
 
 LRESULT OnDestroy() {
+    SetProgressDisplay(nullptr);
     FreeWorkBuffer();
     ReleasePayload();
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_state.titleFont), static_cast<HGDIOBJ>(g_state.textFont),

@@ -7,8 +7,8 @@
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
-#include "deploy/install_procedure.h"
+#include "install/install_procedure.h"
+#include "platform/install_paths.h"
 
 namespace {
 

@@ -8,8 +8,6 @@
 
 #include <cstring>
 
-#include "app/progress.h"
-#include "archive/file_clearing.h"
 #include "archive/md5_text.h"
 #include "archive/phrase_backup.h"
 #include "archive/quz_format.h"
@@ -17,7 +15,9 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/progress.h"
 #include "common/text.h"
+#include "platform/file_clearing.h"
 
 const wchar_t kMissingPayloadText[] =
     L"安装程序不完整：找不到其中的安装数据，或者没有足够的内存。请重新下载安装程序。";
@@ -77,11 +77,6 @@ void ReportMemberFailure(const char* name) {
     char text[kMessageCapacity];
     FormatText(text, kMemberFailedFormat, name);
     ShowMessageA(text, kCaptionSetup, MB_OK);
-}
-
-void AdvanceProgress() {
-    ++g_state.progressStep;
-    ShowProgress(g_state.progressStep, g_state.progressTotal);
 }
 
 // Whether an installed file matches its record.

@@ -1,20 +1,17 @@
-// InstallExtraFiles, SkinComplete and PatchVersionText (see skins.h). Each step uses the work buffer
-// in turn: the payload check's exemption list and report, then the skin archive and its report, then
-// the file being patched.
+// The payload check and the skin installation (see skins.h). Each step uses the work buffer in turn:
+// the payload check's exemption list and report, then the skin archive and its report.
 #include "archive/skins.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "app/skin_dialog.h"
 #include "archive/extract.h"
-#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -30,13 +27,6 @@ constexpr std::size_t kSkinReportGap = 20;
 
 constexpr const char* kSkinFiles[] = {"qubmp8.quh",   "qubmpsx1.bmp", "qubmpsx2.bmp", "qubmpsx3.bmp",
                                       "qubmpsx4.bmp", "qubmpsx5.bmp", "qubmpsx6.bmp", "qubmpsx7.bmp"};
-
-// The product display text, "智能岚石输入平台" in UTF-16LE, and what follows it: " ?6.3" or " ?6.7".
-constexpr wchar_t kProductText[] = L"智能岚石输入平台";
-constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
-static_assert(kProductTextSize == 16);
-constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
-static_assert(kPatchCapacity <= kWorkBufferSize);
 
 // The payload against the install directory, exempting the list; the report stays in the work buffer.
 void CheckPayload(char* report) {
@@ -68,25 +58,6 @@ void CopyInInstallDir(const char* from, const char* to) {
     }
 }
 
-// Replaces 6.3 or 6.7 by 8.6 after every occurrence of the product text in data; the version bytes
-// must lie inside the data.
-void PatchVersions(unsigned char* data, std::size_t length) {
-    std::size_t position = 0;
-    while (position + kProductTextSize <= length) {
-        if (std::memcmp(data + position, kProductText, kProductTextSize) != 0) {
-            ++position;
-            continue;
-        }
-        std::size_t p = position + kProductTextSize;
-        if (p + kVersionTail <= length && data[p] == ' ' && data[p + 4] == '6' && data[p + 6] == '.' &&
-            (data[p + 8] == '3' || data[p + 8] == '7')) {
-            data[p + 4] = '8';
-            data[p + 8] = '6';
-        }
-        position = p + 1;
-    }
-}
-
 }  // namespace
 
 const char* SkinArchiveName(int skinChoice) {
@@ -100,17 +71,14 @@ const char* SkinArchiveName(int skinChoice) {
     }
 }
 
-void InstallExtraFiles() {
+void CheckInstalledPayload() {
+    if (g_state.workBuffer == nullptr) return;
+    CheckPayload(reinterpret_cast<char*>(g_state.workBuffer + kExtraReportOffset));
+}
+
+void InstallChosenSkin() {
     if (g_state.workBuffer == nullptr) return;
     char* payloadReport = reinterpret_cast<char*>(g_state.workBuffer + kExtraReportOffset);
-    CheckPayload(payloadReport);
-
-    if (g_state.backupState == kBackupRestoreWanted && SkinComplete()) return;
-
-    g_state.statusWindowMode = 1;
-    g_state.skinChoice = 1;
-    ShowSkinDialog();
-
     char skinPath[kPathCapacity];
     if (!InstallDirPath(SkinArchiveName(g_state.skinChoice), skinPath, sizeof skinPath)) skinPath[0] = '\0';
     if (skinPath[0] != '\0') ExtractArchiveFile(skinPath);
@@ -136,22 +104,4 @@ bool SkinComplete() {
         if (!file) return false;
     }
     return true;
-}
-
-void PatchVersionText(const char* path) {
-    unsigned char* buffer = g_state.workBuffer;
-    if (buffer == nullptr) return;
-    std::size_t length = 0;
-    {
-        UniqueHFile file(_lopen(path, OF_READ));
-        if (!file) return;
-        UINT read = _lread(file.Get(), buffer, kPatchCapacity);
-        if (read == static_cast<UINT>(HFILE_ERROR)) return;
-        // A file larger than the buffer would lose its tail when written back: leave it as it is.
-        char beyond;
-        if (read == kPatchCapacity && _lread(file.Get(), &beyond, 1) == 1) return;
-        length = read;
-    }
-    PatchVersions(buffer, length);
-    WriteWholeFile(path, buffer, length);
 }

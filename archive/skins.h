@@ -1,6 +1,6 @@
-// After the install: the check of the installed payload against the archive, the status-window mode
-// and skin dialog, the chosen skin's archive unpacked and checked, picture 4 of every skin; and the
-// version text rewritten in the program files that go into the system directories.
+// After the install: the check of the installed payload against the archive, and the chosen skin's
+// archive unpacked and checked, with picture 4 of every skin. The dialog that chooses the skin is the
+// caller's.
 #pragma once
 
 #include <cstddef>
@@ -13,18 +13,17 @@ inline constexpr char kPayloadExemptions[] =
 
 // Work buffer layout of the payload check: the exemption list first, the report from 4 KiB on.
 constexpr std::size_t kExtraReportOffset = 4096;
-// The most PatchVersionText reads of a file it rewrites; a larger file is left unchanged.
-constexpr std::size_t kPatchCapacity = 2097152;
 
 // The skin archive of a skin choice: 2 and 3 have their own, every other value the first.
 const char* SkinArchiveName(int skinChoice);
 
-// Runs the payload check, the dialog (unless earlier data is kept and a complete skin is already
-// there) and the chosen skin's installation, reporting what did not arrive.
-void InstallExtraFiles();
+// Checks the installed payload against the archive and shows what did not arrive; the report stays
+// in the work buffer, where InstallChosenSkin adds to it when the skin archive is missing.
+void CheckInstalledPayload();
+
+// Unpacks the skin archive of g_state.skinChoice, checks its members and gives every skin picture 4;
+// reports what did not arrive.
+void InstallChosenSkin();
 
 // Whether qubmp8.quh and qubmpsx1.bmp to qubmpsx7.bmp can all be opened in the install directory.
 bool SkinComplete();
-
-// Rewrites version 6.3 or 6.7 after the product display text (UTF-16) to 8.6, in place.
-void PatchVersionText(const char* path);

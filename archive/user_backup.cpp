@@ -11,14 +11,14 @@
 #include <cstring>
 
 #include "archive/extract.h"
-#include "archive/file_clearing.h"
 #include "archive/md5_text.h"
 #include "archive/quz_format.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
+#include "platform/file_clearing.h"
+#include "platform/install_paths.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 
 #include "app/payload_resource.h"
 #include "archive/extract.h"
-#include "archive/file_clearing.h"
 #include "archive/md5_text.h"
+#include "archive/quz_format.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
-#include "archive/quz_format.h"
+#include "platform/file_clearing.h"
 
 #include <zlib.h>
 

@@ -18,12 +18,14 @@ target_compile_options(quorsetup PUBLIC ${QUOR_CHARSET} PRIVATE ${QUOR_WARNINGS}
 target_link_libraries(quorsetup PUBLIC ${QUOR_ZLIB} user32 gdi32 advapi32 shell32 imm32 kernel32)
 
 add_subdirectory(common)
+add_subdirectory(platform)
+add_subdirectory(archive)
 add_subdirectory(deploy)
 add_subdirectory(register)
 add_subdirectory(detect)
-add_subdirectory(app)
 add_subdirectory(settings)
-add_subdirectory(archive)
+add_subdirectory(install)
+add_subdirectory(app)
 add_subdirectory(resources)
 add_subdirectory(bench)
 

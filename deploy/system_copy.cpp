@@ -5,15 +5,17 @@
 
 #include <windows.h>
 
-#include "app/progress.h"
-#include "archive/file_clearing.h"
-#include "archive/skins.h"
+#include <cstring>
+
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/progress.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
+#include "platform/file_clearing.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 
 namespace {
 
@@ -22,6 +24,13 @@ constexpr char kCopyFormat[] = "没有成功复制%s文件，请退出安装程�
 
 constexpr int kImeProgressTotal = 64;
 constexpr DWORD kRepaintPauseMs = 50;
+
+// The product display text, "智能岚石输入平台" in UTF-16LE, and what follows it: " ?6.3" or " ?6.7".
+constexpr wchar_t kProductText[] = L"智能岚石输入平台";
+constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
+static_assert(kProductTextSize == 16);
+constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
+static_assert(kPatchCapacity <= kWorkBufferSize);
 
 enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck };
 
@@ -107,6 +116,25 @@ void ForceDeleteInInstallDir(const char* name) {
     if (InstallDirPath(name, path, sizeof path)) ForceDelete(path);
 }
 
+// Replaces 6.3 or 6.7 by 8.6 after every occurrence of the product text in data; the version bytes
+// must lie inside the data.
+void PatchVersions(unsigned char* data, std::size_t length) {
+    std::size_t position = 0;
+    while (position + kProductTextSize <= length) {
+        if (std::memcmp(data + position, kProductText, kProductTextSize) != 0) {
+            ++position;
+            continue;
+        }
+        std::size_t p = position + kProductTextSize;
+        if (p + kVersionTail <= length && data[p] == ' ' && data[p + 4] == '6' && data[p + 6] == '.' &&
+            (data[p + 8] == '3' || data[p + 8] == '7')) {
+            data[p + 4] = '8';
+            data[p + 8] = '6';
+        }
+        position = p + 1;
+    }
+}
+
 }  // namespace
 
 void ShowCopyFailedMessage(const char* shown) { ShowCopyMessage(kCopyFormat, shown); }
@@ -160,4 +188,22 @@ void InstallImeFiles(bool secondPass) {
         char path[kPathCapacity];
         if (FormatText(path, "%ssetupw64.exe", g_state.installDir)) PatchVersionText(path);
     }
+}
+
+void PatchVersionText(const char* path) {
+    unsigned char* buffer = g_state.workBuffer;
+    if (buffer == nullptr) return;
+    std::size_t length = 0;
+    {
+        UniqueHFile file(_lopen(path, OF_READ));
+        if (!file) return;
+        UINT read = _lread(file.Get(), buffer, kPatchCapacity);
+        if (read == static_cast<UINT>(HFILE_ERROR)) return;
+        // A file larger than the buffer would lose its tail when written back: leave it as it is.
+        char beyond;
+        if (read == kPatchCapacity && _lread(file.Get(), &beyond, 1) == 1) return;
+        length = read;
+    }
+    PatchVersions(buffer, length);
+    WriteWholeFile(path, buffer, length);
 }

@@ -1,7 +1,10 @@
 // Copies of files from the install directory into the Windows, System and WOW64 system directories,
 // with WOW64 redirection switched off around each copy and comparison, the size check and its one
-// retry, the messages naming a file that cannot be placed, and the placing of the IMM files.
+// retry, the messages naming a file that cannot be placed, the placing of the IMM files, and the
+// version text rewritten in the program files placed there.
 #pragma once
+
+#include <cstddef>
 
 // Results of CompareDeployedFile.
 constexpr int kCompareSame = 0;
@@ -31,3 +34,9 @@ void CopyAndVerify(const char* sourceName, const char* targetName, int kind);
 // Places the IMM files: the code-page variants (version-patched first) in the first pass, the full
 // files in the second pass, which then removes the variants from the install directory.
 void InstallImeFiles(bool secondPass);
+
+// The most PatchVersionText reads of a file it rewrites; a larger file is left unchanged.
+constexpr std::size_t kPatchCapacity = 2097152;
+
+// Rewrites version 6.3 or 6.7 after the product display text (UTF-16) to 8.6, in place.
+void PatchVersionText(const char* path);

@@ -14,10 +14,10 @@
 
 #include "common/handles.h"
 #include "e2e/setup_driver.h"
-#include "tests/deploy/install_checks.h"
-#include "tests/register/command_log.h"
-#include "tests/register/layout_fixture.h"
-#include "tests/register/text_service_fixture.h"
+#include "tests/support/command_log.h"
+#include "tests/support/install_checks.h"
+#include "tests/support/layout_fixture.h"
+#include "tests/support/text_service_fixture.h"
 
 namespace {
 

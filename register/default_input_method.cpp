@@ -8,7 +8,7 @@
 
 #include "common/install_state.h"
 #include "common/message_box.h"
-#include "deploy/os_info.h"
+#include "platform/os_info.h"
 #include "register/preload_list.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 #include "register/registry_values.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
+#include "platform/install_paths.h"
 
 namespace {
 

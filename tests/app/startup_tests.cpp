@@ -8,7 +8,7 @@
 #include "app/startup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
-#include "deploy/install_paths.h"
+#include "platform/install_paths.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <cstring>
 
 #include "archive/extract.h"
-#include "archive/file_clearing.h"
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "platform/file_clearing.h"
 #include "tests/archive/archive_fixture.h"
 
 namespace {

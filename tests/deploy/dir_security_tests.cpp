@@ -16,8 +16,8 @@
 #include "common/install_state.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
-#include "deploy/install_paths.h"
-#include "tests/register/command_log.h"
+#include "platform/install_paths.h"
+#include "tests/support/command_log.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
 #include "deploy/system_copy.h"
-#include "tests/register/layout_fixture.h"
+#include "platform/install_paths.h"
+#include "tests/support/layout_fixture.h"
 #include "tests/support/os_facts_scripted.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "detect/running_instances.h"
-#include "tests/register/command_log.h"
+#include "tests/support/command_log.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "archive/phrase_backup.h"
 #include "archive/quz_format.h"
 #include "common/handles.h"
-#include "tests/register/registry_guard.h"
+#include "tests/support/registry_guard.h"
 #include "tests/support/test_support.h"
 
 namespace {

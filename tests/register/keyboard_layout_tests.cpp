@@ -7,7 +7,7 @@
 
 #include "common/handles.h"
 #include "register/keyboard_layout.h"
-#include "tests/register/layout_fixture.h"
+#include "tests/support/layout_fixture.h"
 
 namespace {
 

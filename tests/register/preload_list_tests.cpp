@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "common/install_state.h"
-#include "deploy/os_info.h"
+#include "platform/os_info.h"
 #include "register/default_input_method.h"
 #include "register/keyboard_layout.h"
 #include "register/preload_list.h"
-#include "tests/register/layout_fixture.h"
+#include "tests/support/layout_fixture.h"
 #include "tests/support/os_facts_scripted.h"
 
 namespace {

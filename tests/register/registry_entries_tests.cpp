@@ -6,8 +6,8 @@
 #include <algorithm>
 
 #include "register/registry_entries.h"
-#include "tests/register/layout_fixture.h"
-#include "tests/register/registry_guard.h"
+#include "tests/support/layout_fixture.h"
+#include "tests/support/registry_guard.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include "register/text_service.h"
-#include "tests/register/command_log.h"
-#include "tests/register/text_service_fixture.h"
+#include "tests/support/command_log.h"
 #include "tests/support/os_facts_scripted.h"
+#include "tests/support/text_service_fixture.h"
 
 namespace {
 

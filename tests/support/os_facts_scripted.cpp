@@ -1,8 +1,8 @@
 // Scripted OS identity facts (see os_facts_scripted.h).
 #include "tests/support/os_facts_scripted.h"
 
-#include "deploy/install_paths.h"
-#include "deploy/os_facts.h"
+#include "platform/install_paths.h"
+#include "platform/os_facts.h"
 
 ScriptedOsFacts g_osFacts;
 

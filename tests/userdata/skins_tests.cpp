@@ -11,6 +11,8 @@
 #include "app/skin_dialog.h"
 #include "archive/skins.h"
 #include "common/install_state.h"
+#include "deploy/system_copy.h"
+#include "install/extra_files.h"
 #include "tests/app/skin_dialog_driver.h"
 #include "tests/archive/archive_fixture.h"
 
@@ -54,7 +56,7 @@ protected:
     }
     // Runs InstallExtraFiles while a second thread answers the dialog with clicks, then OK.
     DialogRun InstallAnswering(std::vector<int> clicks, DWORD waitMs = 10000) {
-        return RunWithDialogDriver(g_state.mainWindow, InstallExtraFiles, [&](HWND dialog) {
+        return RunWithDialogDriver(g_state.mainWindow, [] { InstallExtraFiles(ShowSkinDialog); }, [&](HWND dialog) {
             for (int id : clicks) ClickDialogButton(dialog, id);
         }, waitMs);
     }

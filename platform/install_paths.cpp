@@ -1,5 +1,5 @@
 // The install directory, the path files and the target directories of the system copies.
-#include "deploy/install_paths.h"
+#include "platform/install_paths.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/install_state.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 #include "tests/support/os_facts_scripted.h"
 #include "tests/support/test_support.h"
 

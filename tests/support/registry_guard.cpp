@@ -1,6 +1,6 @@
 // Saving and restoring registry trees for tests: the key is copied aside under HKEY_CURRENT_USER
 // when the guard is made and copied back over whatever the test left when it is destroyed.
-#include "tests/register/registry_guard.h"
+#include "tests/support/registry_guard.h"
 
 #include "common/handles.h"
 

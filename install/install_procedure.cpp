@@ -1,25 +1,25 @@
 // The install procedure (see install_procedure.h): the order of the install's steps, the progress
 // they advance, the removal and renaming of the files of the other interface, and the faults the
 // silent install reports through its exit code.
-#include "deploy/install_procedure.h"
+#include "install/install_procedure.h"
 
 #include <windows.h>
 #include <direct.h>
 
 #include <cstdio>
 
-#include "app/progress.h"
 #include "archive/extract.h"
-#include "archive/file_clearing.h"
 #include "archive/user_backup.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/product.h"
+#include "common/progress.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
 #include "deploy/system_copy.h"
+#include "platform/file_clearing.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 #include "register/keyboard_layout.h"
 #include "register/registry_entries.h"
 #include "register/text_service.h"
@@ -33,11 +33,6 @@ constexpr const char* kImmFiles[] = {"quor320.ime", "quor321.ime", "quor640.ime"
                                      "quorel4.ime", "quorel64.ime", "quorel32.ime"};
 // The text-service DLLs, removed by an IMM install.
 constexpr const char* kTextServiceFiles[] = {"qsrf732.dll", "qsrf764.dll", "quorsrf.dll", "quorsrf6.dll"};
-
-void AdvanceProgress(int steps) {
-    g_state.progressStep += steps;
-    ShowProgress(g_state.progressStep, g_state.progressTotal);
-}
 
 void RemoveInstalled(const char* name) {
     char path[kPathCapacity];

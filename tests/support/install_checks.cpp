@@ -1,5 +1,5 @@
 // Read-back helpers of the install tests (see install_checks.h).
-#include "tests/deploy/install_checks.h"
+#include "tests/support/install_checks.h"
 
 #include "archive/extract.h"
 #include "common/install_state.h"

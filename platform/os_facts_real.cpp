@@ -1,7 +1,7 @@
 // The real OS identity facts, linked into the setup program.
-#include "deploy/os_facts.h"
+#include "platform/os_facts.h"
 
-#include "deploy/install_paths.h"
+#include "platform/install_paths.h"
 
 IsWow64ProcessFn OsLookupIsWow64Process() {
     HMODULE kernel = GetModuleHandleA("kernel32");

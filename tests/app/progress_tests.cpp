@@ -1,10 +1,11 @@
-// The progress bar drawn into a real window: the width rule of DrawProgressBar, and ShowProgress
-// stopping short of the total and drawing nothing in the silent install mode.
+// The progress bar drawn into a real window: the width rule of DrawProgressBar, and the main window's
+// progress display stopping short of the total; without a display (the silent install) nothing is
+// drawn.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "app/progress.h"
+#include "app/progress_bar.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "tests/support/test_support.h"
@@ -25,24 +26,24 @@ TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     g_state.mainWindow = window;
-    // Run mode 0: DrawProgressBar directly; otherwise ShowProgress in that mode.
-    const struct { const char* label; int runMode, position, total, width; COLORREF inside; } cases[] = {
+    // Way 0: DrawProgressBar directly; 1: ShowProgress through the window's display; 2: without one.
+    const struct { const char* label; int way, position, total, width; COLORREF inside; } cases[] = {
         {"nothing done: the empty white bar", 0, 0, 110, 340, kWhite},
         {"the first step", 0, 1, 110, 3, kBarColour},
         {"past the total: the full length", 0, 120, 110, 340, kBarColour},
         {"large numbers", 0, 2000000000, 2100000000, 323, kBarColour},
         {"no total: no width", 0, 5, 0, 0, kBackground},
-        {"shown: 15 steps short of the total", kRunModeWindow, 200, 110, 293, kBarColour},
-        {"shown: half way", kRunModeWindow, 50, 110, 154, kBarColour},
-        {"silent mode: nothing", kRunModeSilent, 50, 110, 0, kBackground},
+        {"shown: 15 steps short of the total", 1, 200, 110, 293, kBarColour},
+        {"shown: half way", 1, 50, 110, 154, kBarColour},
+        {"no display: nothing", 2, 50, 110, 0, kBackground},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         WindowDc dc(window);
         RECT all = {0, 0, 400, 310};
         FillRect(dc.Get(), &all, static_cast<HBRUSH>(background.Get()));
-        g_state.runMode = c.runMode;
-        if (c.runMode == 0) {
+        SetProgressDisplay(c.way == 1 ? &kMainWindowProgress : nullptr);
+        if (c.way == 0) {
             DrawProgressBar(dc.Get(), c.position, c.total);
         } else {
             ShowProgress(c.position, c.total);
@@ -54,7 +55,9 @@ TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
         EXPECT_EQ(GetPixel(dc.Get(), kProgressLeft + 1, kProbeRow), c.inside);
     }
     g_state.mainWindow = nullptr;
+    SetProgressDisplay(&kMainWindowProgress);
     ShowProgress(50, 110);  // no window: nothing to draw into, and no crash
+    SetProgressDisplay(nullptr);
     DestroyWindow(window);
     g_state.progressBrush = nullptr;
 }

@@ -1,9 +1,9 @@
 // Text-service keys and the common fixture of the text-service tests.
-#include "tests/register/text_service_fixture.h"
+#include "tests/support/text_service_fixture.h"
 
 #include "common/install_state.h"
-#include "deploy/os_info.h"
-#include "tests/register/command_log.h"
+#include "platform/os_info.h"
+#include "tests/support/command_log.h"
 
 std::string CategoryKey(const char* category) { return std::string(kTip) + "\\Category\\Category\\" + category; }
 std::string ItemKey(const char* category) {

@@ -1,5 +1,5 @@
 // Verification of the text-service install and the category registrations.
-#include "register/text_service_check.h"
+#include "install/text_service_check.h"
 
 #include <windows.h>
 
@@ -8,8 +8,8 @@
 #include "common/message_box.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
-#include "deploy/install_paths.h"
 #include "deploy/system_copy.h"
+#include "platform/install_paths.h"
 #include "register/registry_values.h"
 #include "register/text_service.h"
 

@@ -1,5 +1,5 @@
 // ForceDelete and RenameAside (see file_clearing.h).
-#include "archive/file_clearing.h"
+#include "platform/file_clearing.h"
 
 #include <windows.h>
 

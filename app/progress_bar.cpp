@@ -1,5 +1,5 @@
-// ShowProgress, RepaintInstallPage and DrawProgressBar (see progress.h).
-#include "app/progress.h"
+// The main window's progress display and DrawProgressBar (see progress_bar.h).
+#include "app/progress_bar.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,18 +7,24 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 
-void ShowProgress(int step, int total) {
-    if (g_state.runMode == kRunModeSilent || g_state.mainWindow == nullptr) return;
+namespace {
+
+void ShowProgressBar(int step, int total) {
+    if (g_state.mainWindow == nullptr) return;
     long long position = std::min<long long>(step, static_cast<long long>(total) - kProgressHeadroom);
     WindowDc dc(g_state.mainWindow);
     if (!dc) return;
     DrawProgressBar(dc.Get(), static_cast<int>(std::max<long long>(position, INT_MIN)), total);
 }
 
-void RepaintInstallPage() {
-    if (g_state.runMode == kRunModeSilent || g_state.mainWindow == nullptr) return;
+void RepaintInstallPageNow() {
+    if (g_state.mainWindow == nullptr) return;
     // The install page has no painter of its own yet; this is where it is drawn once it has one.
 }
+
+}  // namespace
+
+const ProgressDisplay kMainWindowProgress = {ShowProgressBar, RepaintInstallPageNow};
 
 void DrawProgressBar(HDC dc, int position, int total) {
     long long width = 0;
@@ -30,10 +36,10 @@ void DrawProgressBar(HDC dc, int position, int total) {
         width = static_cast<long long>(kProgressLength) * position / total;
     }
     if (position < 1) {
-        SelectObject(dc, GetStockObject(WHITE_BRUSH));
+        SelectedObject brush(dc, GetStockObject(WHITE_BRUSH));
         Rectangle(dc, kProgressLeft, kProgressTop, kProgressLeft + kProgressLength, kProgressBottom);
     } else {
-        SelectObject(dc, g_state.progressBrush);
+        SelectedObject brush(dc, g_state.progressBrush);
         Rectangle(dc, kProgressLeft, kProgressTop, kProgressLeft + static_cast<int>(width), kProgressBottom);
     }
 }

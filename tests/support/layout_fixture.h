@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/handles.h"
-#include "tests/register/registry_guard.h"
+#include "tests/support/registry_guard.h"
 #include "tests/support/test_support.h"
 
 inline constexpr char kLayoutsPath[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";

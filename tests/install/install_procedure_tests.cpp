@@ -17,11 +17,11 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_procedure.h"
-#include "deploy/os_info.h"
-#include "tests/deploy/install_checks.h"
-#include "tests/register/command_log.h"
-#include "tests/register/text_service_fixture.h"
+#include "install/install_procedure.h"
+#include "platform/os_info.h"
+#include "tests/support/command_log.h"
+#include "tests/support/install_checks.h"
+#include "tests/support/text_service_fixture.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/install_paths.h"
-#include "deploy/os_info.h"
+#include "platform/install_paths.h"
+#include "platform/os_info.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -1,11 +1,11 @@
 // WOW64, redirection and the bitness and version of the system.
-#include "deploy/os_info.h"
+#include "platform/os_info.h"
 
 #include <cstring>
 
 #include "common/install_state.h"
 #include "common/text.h"
-#include "deploy/os_facts.h"
+#include "platform/os_facts.h"
 
 bool IsWow64() {
     IsWow64ProcessFn isWow64Process = OsLookupIsWow64Process();

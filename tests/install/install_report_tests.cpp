@@ -12,8 +12,8 @@
 #include "common/install_state.h"
 #include "common/product.h"
 #include "common/text.h"
-#include "deploy/install_report.h"
-#include "tests/register/layout_fixture.h"
+#include "install/install_report.h"
+#include "tests/support/layout_fixture.h"
 
 namespace {
 

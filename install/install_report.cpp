@@ -1,6 +1,6 @@
 // The install report: directory score and file counts, phrase libraries, the interface file and,
 // on Windows 10, the application-package permission of the install directory.
-#include "deploy/install_report.h"
+#include "install/install_report.h"
 
 #include <windows.h>
 

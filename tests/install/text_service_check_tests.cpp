@@ -11,10 +11,10 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
-#include "register/text_service_check.h"
-#include "tests/register/command_log.h"
-#include "tests/register/text_service_fixture.h"
+#include "install/text_service_check.h"
+#include "tests/support/command_log.h"
 #include "tests/support/os_facts_scripted.h"
+#include "tests/support/text_service_fixture.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Keyboard Layouts and preload lists arranged for the tests.
-#include "tests/register/layout_fixture.h"
+#include "tests/support/layout_fixture.h"
 
 #include <cctype>
 
 #include "common/handles.h"
 #include "common/install_state.h"
-#include "deploy/os_info.h"
+#include "platform/os_info.h"
 
 namespace {
 

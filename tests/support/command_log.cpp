@@ -1,5 +1,5 @@
 // Reading the stand-ins' command logs.
-#include "tests/register/command_log.h"
+#include "tests/support/command_log.h"
 
 #include <windows.h>
 

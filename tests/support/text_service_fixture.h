@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tests/register/layout_fixture.h"
+#include "tests/support/layout_fixture.h"
 
 inline constexpr char kClsid[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 inline constexpr char kTip[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
