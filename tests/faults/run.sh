@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Seeded faults: applies each tests/faults/*.patch alone to a scratch copy of the sources, builds the
+# host and x86_64 trees there, runs the test suite and records whether it caught the fault (some test
+# failed) and the first test that failed. Not part of CI: a whole run takes over an hour.
+#   tests/faults/run.sh [WORKDIR] [PATCH...]   (default WORKDIR /tmp/quor-faults; default all patches)
+# The scratch copy is a clone of the current commit plus the working tree's changes to tests/, so that
+# a trimmed suite can be compared with the committed one. Results go to WORKDIR/results.txt.
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+work=${1:-/tmp/quor-faults}
+shift || true
+patches=("$@")
+[ ${#patches[@]} -gt 0 ] || patches=("$root"/tests/faults/*.patch)
+src="$work/src"
+results="$work/results.txt"
+mkdir -p "$work"
+
+if [ ! -d "$src/.git" ]; then
+    git clone -q "$root" "$src" || exit 1
+fi
+git -C "$src" fetch -q "$root" HEAD && git -C "$src" reset -q --hard FETCH_HEAD && git -C "$src" clean -qfd -e build || exit 1
+# The working tree's own test changes (a trim under way) go along.
+(cd "$root" && git diff HEAD -- tests e2e) | git -C "$src" apply --allow-empty - || exit 1
+git -C "$src" add -A && git -C "$src" -c user.name=faults -c user.email=faults@localhost commit -qm base --allow-empty
+
+build() {
+    (cd "$src" && for preset in host mingw64; do
+        cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
+    done)
+}
+# The i686 tree only feeds the import check; it is built once, without faults.
+(cd "$src" && cmake --preset mingw32 >/dev/null && cmake --build --preset mingw32 >/dev/null) || exit 1
+
+echo "# $(date -u +%FT%TZ) suite at $(git -C "$root" rev-parse --short HEAD)$(cd "$root" && git diff --quiet HEAD -- tests e2e || echo ' + working tree tests')" >>"$results"
+for patch in "${patches[@]}"; do
+    name=$(basename "$patch" .patch)
+    git -C "$src" reset -q --hard HEAD
+    if ! git -C "$src" apply "$patch"; then
+        echo "$name: patch does not apply" | tee -a "$results"
+        continue
+    fi
+    if ! build; then
+        echo "$name: caught (does not build)" | tee -a "$results"
+        continue
+    fi
+    log="$work/$name.log"
+    ctest --test-dir "$src/build/mingw64" --stop-on-failure --timeout 300 >"$log" 2>&1
+    status=$?
+    "$src/tests/wine/stop.sh" "$src/build/mingw64" >/dev/null 2>&1
+    first=$(grep -m1 -E '\*\*\*Failed|\(Failed\)|\*\*\*Timeout|\*\*\*Exception' "$log" | sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+).*/\1/')
+    if [ "$status" = 0 ]; then
+        echo "$name: MISSED" | tee -a "$results"
+    else
+        echo "$name: caught by ${first:-?}" | tee -a "$results"
+    fi
+done
+git -C "$src" reset -q --hard HEAD
