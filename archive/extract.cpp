@@ -12,12 +12,12 @@
 #include "archive/phrase_backup.h"
 #include "archive/quz_format.h"
 #include "common/file_io.h"
-#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/progress.h"
 #include "common/text.h"
-#include "platform/file_clearing.h"
+#include "platform/install_dir_files.h"
+#include "platform/install_paths.h"
 
 const wchar_t kMissingPayloadText[] =
     L"安装程序不完整：找不到其中的安装数据，或者没有足够的内存。请重新下载安装程序。";
@@ -40,18 +40,18 @@ std::size_t DataRoom(std::size_t outputRoom) {
     return room < kInflateCapacity ? room : kInflateCapacity;
 }
 
-bool MemberPath(const ArchiveRecord& record, char* path) {
+// The member's name, when it is a bare file name that can be created in the install directory.
+bool MemberName(const ArchiveRecord& record, char* name) {
     if (CheckMemberName(record.nameField, record.nameFieldSize) != NameProblem::kNone) return false;
-    char name[kDigestNameFieldSize];
-    CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
-    return FormatText(path, kMemberPathCapacity, "%s%s", g_state.installDir, name);
+    CopyMemberName(record.nameField, record.nameFieldSize, name, kDigestNameFieldSize);
+    return true;
 }
 
 // One member: inflate, verify, clear the way, convert, write.
 bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned char* outputArea,
                    std::size_t outputRoom) {
-    char path[kMemberPathCapacity];
-    if (!MemberPath(record, path)) return false;
+    char name[kDigestNameFieldSize];
+    if (!MemberName(record, name)) return false;
 
     unsigned char* data = outputArea + kAreaNameSlotSize;
     uLongf length = static_cast<uLongf>(DataRoom(outputRoom));
@@ -64,13 +64,13 @@ bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned
         if (!DigestTextsEqual(digest, record.storedDigest)) return false;
     }
 
-    if (ForceDelete(path) == -1) RenameAside(path);
+    if (!ForceDeleteInstalled(name)) RenameAsideInstalled(name);
 
     std::size_t writeLength = length;
     if (MemberNameEquals(record.nameField, record.nameFieldSize, kPhraseBackupMember)) {
         writeLength = ConvertPhraseBackup(data, length) + kPhraseTrailerSize;
     }
-    return WriteWholeFile(path, data, writeLength);
+    return WriteInstalled(name, data, writeLength);
 }
 
 void ReportMemberFailure(const char* name) {
@@ -81,14 +81,13 @@ void ReportMemberFailure(const char* name) {
 
 // Whether an installed file matches its record.
 bool InstalledMemberPasses(const ArchiveRecord& record, ArchiveVariant variant, const char* exemptions) {
+    char name[kDigestNameFieldSize];
     char path[kMemberPathCapacity];
-    if (!MemberPath(record, path)) return false;
+    if (!MemberName(record, name) || !InstallDirPath(name, path, sizeof path)) return false;
     char digest[kDigestTextSize];
     std::size_t bytesRead = FileMd5Text(path, digest);
     if (variant == ArchiveVariant::kPlain) return bytesRead >= record.compressedLength;
     if (DigestTextsEqual(digest, record.storedDigest)) return true;
-    char name[kDigestNameFieldSize];
-    CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
     return ContainsName(exemptions, name);
 }
 
@@ -166,15 +165,10 @@ void FindMember(const char* name) {
 
 bool ExtractArchiveFile(const char* path) {
     if (g_state.workBuffer == nullptr) return false;
-    UniqueHFile file(_lopen(path, OF_READ));
-    if (!file) return false;
-    UINT read = _lread(file.Get(), g_state.workBuffer, kArchiveFileCapacity);
-    if (read == static_cast<UINT>(HFILE_ERROR)) return false;
-    // One byte more means the archive does not fit its 128 KiB: walking the cut part would extract
-    // only some members and take whatever was cut off the last one for garbage.
-    char beyond;
-    if (read == kArchiveFileCapacity && _lread(file.Get(), &beyond, 1) == 1) return false;
-    file.Reset();
+    // An archive larger than its 128 KiB is refused whole: walking the cut part would extract only
+    // some members and take whatever was cut off the last one for garbage.
+    std::size_t read = 0;
+    if (!ReadWholeFile(path, g_state.workBuffer, kArchiveFileCapacity, &read)) return false;
     return ExtractAll(g_state.workBuffer, read, g_state.workBuffer + kArchiveFileCapacity,
                       kWorkBufferSize - kArchiveFileCapacity);
 }

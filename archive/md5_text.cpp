@@ -4,10 +4,10 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <cstring>
 
 #include "archive/quz_format.h"
+#include "common/file_io.h"
 #include "common/handles.h"
 
 namespace {
@@ -58,16 +58,9 @@ void Md5Text(const void* data, std::size_t length, char* text) {
 
 std::size_t FileMd5Text(const char* path, char* text) {
     std::memset(text, 0, kDigestTextSize);
-    UniqueHFile file(_lopen(path, OF_READ));
-    if (!file) return 0;
-    LONG size = _llseek(file.Get(), 0, FILE_END);
-    // The block has room beyond the size taken, for a file that grows while it is read.
-    if (size < 0 || size > LONG_MAX - 500 || _llseek(file.Get(), 0, FILE_BEGIN) != 0) return 0;
-    LockedGlobalMemory block(GMEM_MOVEABLE | GMEM_ZEROINIT, static_cast<SIZE_T>(size) + 500);
-    if (!block) return 0;
-    UINT read = _lread(file.Get(), block.Data(), static_cast<UINT>(size) + 100);
-    if (read == static_cast<UINT>(HFILE_ERROR)) return 0;
-    file.Reset();
+    LockedGlobalMemory block;
+    std::size_t read = 0;
+    if (!ReadWholeFile(path, &block, &read)) return 0;
     Md5Text(block.Data(), read, text);
     return read;
 }

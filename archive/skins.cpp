@@ -11,6 +11,7 @@
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 
 namespace {
@@ -50,14 +51,6 @@ void CheckSkin(HFILE skin) {
     if (report[0] != '\0') ShowVerifyReport(report, capacity, kSkinReportClosing);
 }
 
-void CopyInInstallDir(const char* from, const char* to) {
-    char source[kPathCapacity];
-    char target[kPathCapacity];
-    if (InstallDirPath(from, source, sizeof source) && InstallDirPath(to, target, sizeof target)) {
-        CopyFileA(source, target, FALSE);
-    }
-}
-
 }  // namespace
 
 const char* SkinArchiveName(int skinChoice) {
@@ -93,7 +86,7 @@ void InstallChosenSkin() {
     CheckSkin(skin.Get());
     skin.Reset();
 
-    CopyInInstallDir("qubmps44.bmp", "qubmpsx4.bmp");
+    CopyInstalled("qubmps44.bmp", "qubmpsx4.bmp");
 }
 
 bool SkinComplete() {

@@ -1,7 +1,7 @@
 // CollectBackup, AppendToBackup, the keep-data question and RestoreBackup (see user_backup.h). The
 // backup archive is written record by record with the archive writer's head and header layout; it
-// lies in a directory ordinary users can write, so its restore goes through the bounded walker and
-// its member-name rules like any other archive.
+// lies in a directory ordinary users can write, so both the append and the restore go through the
+// bounded walker, and the restore through its member-name rules, like any other archive.
 #include "archive/user_backup.h"
 
 #include <windows.h>
@@ -13,11 +13,12 @@
 #include "archive/extract.h"
 #include "archive/md5_text.h"
 #include "archive/quz_format.h"
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
-#include "platform/file_clearing.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 
 namespace {
@@ -48,7 +49,7 @@ constexpr BackupRow kBackupRows[] = {
 
 constexpr std::size_t kMinimumCompressRoom = 8192;
 constexpr std::size_t kRestoreSlack = 200;
-constexpr UINT kShortestBackup = 100;
+constexpr std::size_t kShortestBackup = 100;
 
 // Work buffer layout of the restore check: the report first, the (empty) exemption list at 4 KiB.
 constexpr std::size_t kRestoreExemptionOffset = 4096;
@@ -74,63 +75,41 @@ bool MemberNameOf(const char* path, char* name, std::size_t capacity) {
     return CopyText(name, capacity, path + start);
 }
 
-bool WriteAll(HFILE file, const void* bytes, std::size_t length) {
-    UINT written = _lwrite(file, static_cast<const char*>(bytes), static_cast<UINT>(length));
-    return written != static_cast<UINT>(HFILE_ERROR) && written == length;
-}
-
-bool ReadAll(HFILE file, void* bytes, std::size_t length) {
-    UINT read = _lread(file, bytes, static_cast<UINT>(length));
-    return read != static_cast<UINT>(HFILE_ERROR) && read == length;
-}
-
-// Opens the archive, or creates it with a fresh header; leaves its header in header.
-UniqueHFile OpenOrCreateArchive(const char* archivePath, unsigned char* header) {
-    UniqueHFile archive(_lopen(archivePath, OF_READWRITE));
-    if (archive) {
-        if (!ReadAll(archive.Get(), header, kArchiveHeaderSize)) archive.Reset();
-        return archive;
+// The end of the last record of a backup archive held in memory. False when the name is already
+// there, or when the archive is not a whole one of the digest variant (another kind or variant
+// byte, a record without its marker, a count or a length past the end): nothing is appended to
+// such a file, which lies where ordinary users can write.
+bool FindAppendPosition(const unsigned char* archive, std::size_t size, const char* name, std::size_t* position) {
+    ArchiveWalker walker(archive, size);
+    if (!walker.HasHeader() || archive[0] != kArchiveKindByte || walker.Header().variantByte != kDigestVariantByte) {
+        return false;
     }
-    archive.Reset(_lcreat(archivePath, 0));
-    WriteArchiveHeader(header, ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
-    if (archive && !WriteAll(archive.Get(), header, kArchiveHeaderSize)) archive.Reset();
-    return archive;
-}
-
-// Walks the existing records to the end of the last one. False when the name is already there, or
-// when a record is not where the header and the lengths say (nothing is appended to such a file).
-bool FindAppendPosition(HFILE archive, const unsigned char* header, const char* name, LONG* position) {
-    LONG size = _llseek(archive, 0, FILE_END);
-    if (size < static_cast<LONG>(kArchiveHeaderSize)) return false;
-    std::uint64_t offset = kArchiveHeaderSize;
-    std::uint32_t count = ReadLittleEndian32(header + 6);
-    for (std::uint32_t i = 0; i < count; ++i) {
-        unsigned char head[kDigestRecordHeadSize];
-        if (offset + sizeof head > static_cast<std::uint64_t>(size)) return false;
-        if (_llseek(archive, static_cast<LONG>(offset), FILE_BEGIN) == HFILE_ERROR) return false;
-        if (!ReadAll(archive, head, sizeof head)) return false;
-        if (head[0] != 'Q' || head[1] != 'F') return false;
-        if (MemberNameEquals(reinterpret_cast<const char*>(head + 2), kDigestNameFieldSize, name)) return false;
-        offset += sizeof head + ReadLittleEndian32(head + kDigestRecordHeadSize - 4);
-        if (offset > static_cast<std::uint64_t>(size)) return false;
+    ArchiveRecord record;
+    for (;;) {
+        WalkStep step = walker.Next(&record);
+        if (step == WalkStep::kEnd) break;
+        if (step != WalkStep::kRecord) return false;
+        if (MemberNameEquals(record.nameField, record.nameFieldSize, name)) return false;
     }
-    *position = static_cast<LONG>(offset);
+    *position = walker.Position();
     return true;
 }
 
-// The file's bytes in a zero-filled block of twice their size plus 8 KiB, which leaves room after
-// them for the compressed form.
-bool ReadFileIntoBlock(const char* filePath, LockedGlobalMemory* block, std::size_t* length) {
-    UniqueHFile file(_lopen(filePath, OF_READ));
-    if (!file) return false;
-    LONG size = _llseek(file.Get(), 0, FILE_END);
-    if (size < 0 || _llseek(file.Get(), 0, FILE_BEGIN) != 0) return false;
-    std::size_t bytes = static_cast<std::size_t>(size);
-    if (bytes > (SIZE_MAX - kMinimumCompressRoom) / 2) return false;
-    if (!block->Allocate(GMEM_FIXED | GMEM_ZEROINIT, bytes * 2 + kMinimumCompressRoom)) return false;
-    UINT read = _lread(file.Get(), block->Bytes(), static_cast<UINT>(bytes));
-    if (read == static_cast<UINT>(HFILE_ERROR)) return false;
-    *length = read;
+// Reads the archive's header and finds where the next record goes; an archive that does not exist
+// yet is created with a fresh header and no members.
+bool PrepareAppend(const char* archiveName, const char* name, unsigned char* header, std::size_t* position) {
+    char archivePath[MAX_PATH];
+    if (!InstallDirPath(archiveName, archivePath, sizeof archivePath)) return false;
+    if (GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES) {
+        WriteArchiveHeader(header, ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
+        *position = kArchiveHeaderSize;
+        return WriteInstalled(archiveName, header, kArchiveHeaderSize);
+    }
+    LockedGlobalMemory archive;
+    std::size_t size = 0;
+    if (!ReadWholeFile(archivePath, &archive, &size)) return false;
+    if (!FindAppendPosition(archive.Bytes(), size, name, position)) return false;
+    std::memcpy(header, archive.Bytes(), kArchiveHeaderSize);
     return true;
 }
 
@@ -138,45 +117,42 @@ bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0
 
 }  // namespace
 
-bool AppendToBackup(const char* archivePath, const char* filePath) {
+bool AppendToBackup(const char* archiveName, const char* filePath) {
     char name[kBackupNameLimit + 1];
     if (!MemberNameOf(filePath, name, sizeof name)) return false;
 
     unsigned char header[kArchiveHeaderSize];
-    UniqueHFile archive = OpenOrCreateArchive(archivePath, header);
-    if (!archive) return false;
-    LONG position = 0;
-    if (!FindAppendPosition(archive.Get(), header, name, &position)) return false;
+    std::size_t position = 0;
+    if (!PrepareAppend(archiveName, name, header, &position)) return false;
 
-    LockedGlobalMemory block;
+    LockedGlobalMemory file;
     std::size_t length = 0;
-    if (!ReadFileIntoBlock(filePath, &block, &length)) return false;
-    unsigned char* data = block.Bytes();
-
+    if (!ReadWholeFile(filePath, &file, &length)) return false;
     char digest[kDigestTextSize];
-    Md5Text(data, length, digest);
-    uLongf compressedLength = static_cast<uLongf>(length > kMinimumCompressRoom ? length : kMinimumCompressRoom);
-    unsigned char* compressed = data + length;
-    if (compress(compressed, &compressedLength, data, static_cast<uLong>(length)) != Z_OK || compressedLength == 0) {
-        return false;
-    }
+    Md5Text(file.Data(), length, digest);
 
-    unsigned char head[kDigestRecordHeadSize];
-    if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, static_cast<std::uint32_t>(compressedLength), head) !=
-        WriteProblem::kNone) {
+    // The record in one block: its head, then the compressed form, which may take as many bytes as
+    // the file but at least 8 KiB.
+    uLongf compressedLength = static_cast<uLongf>(length > kMinimumCompressRoom ? length : kMinimumCompressRoom);
+    LockedGlobalMemory record;
+    if (!record.Allocate(GMEM_FIXED, kDigestRecordHeadSize + compressedLength)) return false;
+    unsigned char* compressed = record.Bytes() + kDigestRecordHeadSize;
+    if (compress(compressed, &compressedLength, file.Bytes(), static_cast<uLong>(length)) != Z_OK ||
+        compressedLength == 0) {
         return false;
     }
+    if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, static_cast<std::uint32_t>(compressedLength),
+                        record.Bytes()) != WriteProblem::kNone) {
+        return false;
+    }
+    std::size_t recordSize = kDigestRecordHeadSize + compressedLength;
     unsigned char newHeader[kArchiveHeaderSize];
     std::memcpy(newHeader, header, sizeof newHeader);
-    if (!CountRecordInHeader(newHeader, sizeof head + compressedLength)) return false;
+    if (!CountRecordInHeader(newHeader, recordSize)) return false;
 
     // The header is rewritten last: until then the archive's count does not include the new record.
-    if (_llseek(archive.Get(), position, FILE_BEGIN) != position) return false;
-    if (!WriteAll(archive.Get(), head, sizeof head) || !WriteAll(archive.Get(), compressed, compressedLength)) {
-        return false;
-    }
-    if (_llseek(archive.Get(), 0, FILE_BEGIN) != 0) return false;
-    return WriteAll(archive.Get(), newHeader, sizeof newHeader);
+    return WriteIntoInstalled(archiveName, position, record.Bytes(), recordSize) &&
+           WriteIntoInstalled(archiveName, 0, newHeader, sizeof newHeader);
 }
 
 bool CollectBackup() {
@@ -188,18 +164,13 @@ bool CollectBackup() {
         return false;
     }
 
-    char archivePath[kPathCapacity];
-    if (!FormatText(archivePath, "%s%s", g_state.installDir, kBackupArchiveName)) return false;
-    ForceDelete(archivePath);
-
+    ForceDeleteInstalled(kBackupArchiveName);
     for (const BackupRow& row : kBackupRows) {
-        char source[kPathCapacity];
-        char packed[kPathCapacity];
-        bool formed = FormatText(source, "%s%s", g_state.installDir, row.source) &&
-                      FormatText(packed, "%s%s", g_state.installDir, row.copiedTo ? row.copiedTo : row.source);
         // A failed copy leaves an older backup copy, if any, to be packed.
-        if (formed && row.copiedTo != nullptr) CopyFileA(source, packed, FALSE);
-        bool added = formed && AppendToBackup(archivePath, packed);
+        if (row.copiedTo != nullptr) CopyInstalled(row.source, row.copiedTo);
+        char packed[MAX_PATH];
+        bool added = InstallDirPath(row.copiedTo ? row.copiedTo : row.source, packed, sizeof packed) &&
+                     AppendToBackup(kBackupArchiveName, packed);
         if (!added && row.required) return false;
     }
     return true;
@@ -218,26 +189,18 @@ void AskToKeepEarlierData() {
 void RestoreBackup() {
     unsigned char* buffer = g_state.workBuffer;
     if (buffer == nullptr) return;
-    char archivePath[kPathCapacity];
-    if (!FormatText(archivePath, "%s%s", g_state.installDir, kBackupArchiveName)) return;
+    char archivePath[MAX_PATH];
+    if (!InstallDirPath(kBackupArchiveName, archivePath, sizeof archivePath)) return;
     if (g_state.previousInstallDir[0] != '\0' && !SameDirectory(g_state.installDir, g_state.previousInstallDir)) {
         char earlier[kPreviousDirCapacity + sizeof kBackupArchiveName];
         if (FormatText(earlier, "%s%s", g_state.previousInstallDir, kBackupArchiveName)) {
-            CopyFileA(earlier, archivePath, FALSE);
+            CopyIntoInstallDir(earlier, kBackupArchiveName);
         }
     }
 
     LockedGlobalMemory block;
-    UINT read = 0;
-    {
-        UniqueHFile file(_lopen(archivePath, OF_READ));
-        if (!file) return;
-        LONG size = _llseek(file.Get(), 0, FILE_END);
-        if (size < 0 || _llseek(file.Get(), 0, FILE_BEGIN) != 0) return;
-        if (!block.Allocate(GMEM_FIXED | GMEM_ZEROINIT, static_cast<std::size_t>(size) + kRestoreSlack)) return;
-        read = _lread(file.Get(), block.Bytes(), static_cast<UINT>(size));
-    }
-    if (read == static_cast<UINT>(HFILE_ERROR) || read < kShortestBackup) return;
+    std::size_t read = 0;
+    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return;
 
     ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize);
 

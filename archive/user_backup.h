@@ -19,10 +19,11 @@ inline constexpr wchar_t kKeepDataQuestionInInstallDir[] =
 // it). Without a recorded earlier install directory nothing is collected and false is returned.
 bool CollectBackup();
 
-// Adds one file to a digest-variant archive, creating the archive when it cannot be opened. False,
-// with the archive as it was, when the name is empty, longer than 12 bytes or already present, when
-// the file cannot be read, or when its compressed form does not fit its capacity.
-bool AppendToBackup(const char* archivePath, const char* filePath);
+// Adds one file (a full path) to a digest-variant archive of the install directory, creating the
+// archive when it does not exist. False, with the archive as it was, when the name is empty, longer
+// than 12 bytes or already present, when the archive is damaged (see the walker), when the file
+// cannot be read, or when its compressed form does not fit its capacity.
+bool AppendToBackup(const char* archiveName, const char* filePath);
 
 // The question text for the current install and earlier install directories.
 const wchar_t* KeepDataQuestion();

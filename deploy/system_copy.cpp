@@ -14,6 +14,7 @@
 #include "common/progress.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
 
@@ -38,7 +39,7 @@ enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck };
 // InstallState scratch paths. False when either does not fit, or when there is no target directory
 // (the destination would otherwise land in the root of the current drive).
 bool BuildPaths(const char* sourceName, const char* targetName) {
-    if (g_state.targetDir[0] != '\0' && FormatText(g_state.sourcePath, "%s%s", g_state.installDir, sourceName) &&
+    if (g_state.targetDir[0] != '\0' && InstallDirPath(sourceName, g_state.sourcePath, sizeof g_state.sourcePath) &&
         FormatText(g_state.destinationPath, "%s\\%s", g_state.targetDir, targetName)) {
         return true;
     }
@@ -90,8 +91,7 @@ int CompareQuietly(const char* sourceName, const char* targetName) {
 // The first-pass source of a code-page variant, patched in the install directory before it is copied.
 const char* PatchedVariant(const char* gbkName, const char* big5Name) {
     const char* name = g_state.oemCodePage == 950 ? big5Name : gbkName;
-    char path[kPathCapacity];
-    if (FormatText(path, "%s%s", g_state.installDir, name)) PatchVersionText(path);
+    PatchVersionText(name);
     return name;
 }
 
@@ -109,11 +109,6 @@ CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName
     CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
     ReportOutcome(outcome, targetName);
     return outcome;
-}
-
-void ForceDeleteInInstallDir(const char* name) {
-    char path[kPathCapacity];
-    if (InstallDirPath(name, path, sizeof path)) ForceDelete(path);
 }
 
 // Replaces 6.3 or 6.7 by 8.6 after every occurrence of the product text in data; the version bytes
@@ -182,28 +177,20 @@ void InstallImeFiles(bool secondPass) {
 
     if (secondPass) {
         for (const char* variant : {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime"}) {
-            ForceDeleteInInstallDir(variant);
+            ForceDeleteInstalled(variant);
         }
     } else {
-        char path[kPathCapacity];
-        if (FormatText(path, "%ssetupw64.exe", g_state.installDir)) PatchVersionText(path);
+        PatchVersionText("setupw64.exe");
     }
 }
 
-void PatchVersionText(const char* path) {
+void PatchVersionText(const char* name) {
     unsigned char* buffer = g_state.workBuffer;
-    if (buffer == nullptr) return;
+    char path[MAX_PATH];
+    if (buffer == nullptr || !InstallDirPath(name, path, sizeof path)) return;
+    // A file larger than the buffer would lose its tail when written back: it is left as it is.
     std::size_t length = 0;
-    {
-        UniqueHFile file(_lopen(path, OF_READ));
-        if (!file) return;
-        UINT read = _lread(file.Get(), buffer, kPatchCapacity);
-        if (read == static_cast<UINT>(HFILE_ERROR)) return;
-        // A file larger than the buffer would lose its tail when written back: leave it as it is.
-        char beyond;
-        if (read == kPatchCapacity && _lread(file.Get(), &beyond, 1) == 1) return;
-        length = read;
-    }
+    if (!ReadWholeFile(path, buffer, kPatchCapacity, &length)) return;
     PatchVersions(buffer, length);
-    WriteWholeFile(path, buffer, length);
+    WriteInstalled(name, buffer, length);
 }

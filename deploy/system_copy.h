@@ -38,5 +38,6 @@ void InstallImeFiles(bool secondPass);
 // The most PatchVersionText reads of a file it rewrites; a larger file is left unchanged.
 constexpr std::size_t kPatchCapacity = 2097152;
 
-// Rewrites version 6.3 or 6.7 after the product display text (UTF-16) to 8.6, in place.
-void PatchVersionText(const char* path);
+// Rewrites version 6.3 or 6.7 after the product display text (UTF-16) to 8.6 in a file of the
+// install directory, in place.
+void PatchVersionText(const char* name);

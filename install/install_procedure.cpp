@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <direct.h>
 
-#include <cstdio>
+#include <initializer_list>
 
 #include "archive/extract.h"
 #include "archive/user_backup.h"
@@ -17,7 +17,7 @@
 #include "common/text.h"
 #include "deploy/dir_security.h"
 #include "deploy/system_copy.h"
-#include "platform/file_clearing.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
 #include "register/keyboard_layout.h"
@@ -34,36 +34,10 @@ constexpr const char* kImmFiles[] = {"quor320.ime", "quor321.ime", "quor640.ime"
 // The text-service DLLs, removed by an IMM install.
 constexpr const char* kTextServiceFiles[] = {"qsrf732.dll", "qsrf764.dll", "quorsrf.dll", "quorsrf6.dll"};
 
-void RemoveInstalled(const char* name) {
-    char path[kPathCapacity];
-    if (InstallDirPath(name, path, sizeof path)) std::remove(path);
-}
-
-void RenameInstalled(const char* from, const char* to) {
-    char fromPath[kPathCapacity];
-    char toPath[kPathCapacity];
-    if (InstallDirPath(from, fromPath, sizeof fromPath) && InstallDirPath(to, toPath, sizeof toPath)) {
-        std::rename(fromPath, toPath);
-    }
-}
-
-void CopyInstalled(const char* from, const char* to) {
-    char fromPath[kPathCapacity];
-    char toPath[kPathCapacity];
-    if (InstallDirPath(from, fromPath, sizeof fromPath) && InstallDirPath(to, toPath, sizeof toPath)) {
-        CopyFileA(fromPath, toPath, FALSE);
-    }
-}
-
 // The programs an earlier install may still hold: a program of an earlier version, and the one the
 // autorun entry starts, which the payload then brings anew.
 void RemoveOldPrograms() {
-    for (const char* name : {"quortav6.exe", "quortavo.exe"}) {
-        char path[kPathCapacity];
-        if (!InstallDirPath(name, path, sizeof path)) continue;
-        SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-        ForceDelete(path);
-    }
+    for (const char* name : {"quortav6.exe", "quortavo.exe"}) ForceDeleteInstalled(name);
 }
 
 void ShowIncompleteExtraction() {

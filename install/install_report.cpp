@@ -12,6 +12,7 @@
 #include "common/product.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
+#include "platform/install_paths.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ void ScanInstallDir() {
                 g_state.directoryScore = 1;
                 if (std::strcmp(entry.cFileName, ".") == 0 || std::strcmp(entry.cFileName, "..") == 0) continue;
                 char path[kPathCapacity + MAX_PATH];
-                if (!FormatText(path, "%s%s", g_state.installDir, entry.cFileName)) continue;
+                if (!InstallDirPath(entry.cFileName, path, sizeof path)) continue;
                 if (SetCurrentDirectoryA(path)) continue;
                 if (ContainsName(entry.cFileName, ".txt")) {
                     ++g_state.txtFileCount;
@@ -66,7 +67,7 @@ void ScanInstallDir() {
 
 std::uint32_t ProbeInstalledFile(const char* name, char* buffer) {
     char path[kPathCapacity + MAX_PATH];
-    if (!FormatText(path, "%s%s", g_state.installDir, name)) return ERROR_FILENAME_EXCED_RANGE;
+    if (!InstallDirPath(name, path, sizeof path)) return ERROR_FILENAME_EXCED_RANGE;
     UniqueHFile file(_lopen(path, OF_READ));
     if (!file) return GetLastError();
     SetLastError(0);

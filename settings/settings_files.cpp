@@ -1,15 +1,15 @@
-// Settings and user files of the input method, written whole with _lcreat/_lwrite.
+// Settings and user files of the input method, written whole through the install directory's file
+// helpers.
 #include "settings/settings_files.h"
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
-#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 
 namespace {
@@ -17,14 +17,6 @@ namespace {
 constexpr std::size_t kEditionFlagSize = 11;  // "QUWBPYBZ=1" and its NUL
 constexpr std::size_t kPhraseCountFileSize = 15;
 constexpr std::size_t kDataFileSize = 1000;
-
-// Creates or truncates the file (normal attributes) and writes the bytes; failures are ignored.
-void WriteNewFile(const char* name, const void* bytes, std::size_t length, bool removeFirst) {
-    char path[kPathCapacity];
-    if (!InstallDirPath(name, path, sizeof path)) return;
-    if (removeFirst) std::remove(path);
-    WriteWholeFile(path, bytes, length);
-}
 
 void ApplyEdits(unsigned char* record) {
     if (g_state.oemCodePage == 950) record[0x0F] = 1;
@@ -100,15 +92,18 @@ void WriteSettingsFiles() {
     GetInstallDir();
 
     const char* flag = g_state.edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0";
-    WriteNewFile("wbpybz.quh", flag, kEditionFlagSize, true);
+    // Failures are ignored. The edition flag and the user record are deleted before they are written.
+    RemoveInstalled("wbpybz.quh");
+    WriteInstalled("wbpybz.quh", flag, kEditionFlagSize);
 
     static const unsigned char kZeros[kDataFileSize] = {};
-    WriteNewFile("quoryhzc.dat", kZeros, kPhraseCountFileSize, false);
-    WriteNewFile("quordat.dat", kZeros, kDataFileSize, false);
+    WriteInstalled("quoryhzc.dat", kZeros, kPhraseCountFileSize);
+    WriteInstalled("quordat.dat", kZeros, kDataFileSize);
 
-    WriteNewFile("qunetsj.dat", kNetworkSettingsText, sizeof kNetworkSettingsText - 1, false);
+    WriteInstalled("qunetsj.dat", kNetworkSettingsText, sizeof kNetworkSettingsText - 1);
 
-    WriteNewFile("quyhgl0.dat", &g_state.user, sizeof g_state.user, true);
+    RemoveInstalled("quyhgl0.dat");
+    WriteInstalled("quyhgl0.dat", &g_state.user, sizeof g_state.user);
 }
 
 void WriteStatusWindowSettings() {
@@ -120,13 +115,12 @@ void WriteStatusWindowSettings() {
         UniqueHFile existing(_lopen(path, OF_READ));
         if (existing) _lread(existing.Get(), g_state.settingsRecord, kSettingsRecordSize);
     }
-    UniqueHFile file(_lcreat(path, 0));
     ApplyEdits(g_state.settingsRecord);
-    if (file) _lwrite(file.Get(), reinterpret_cast<const char*>(g_state.settingsRecord), kSettingsRecordSize);
+    WriteInstalled("quszsj43.quh", g_state.settingsRecord, kSettingsRecordSize);
 }
 
 void WriteInstallStamp() {
     char stamp[12];
     FormatText(stamp, "%d", static_cast<int>(GetTickCount()));
-    WriteNewFile("install.quh", stamp, std::strlen(stamp), false);
+    WriteInstalled("install.quh", stamp, std::strlen(stamp));
 }

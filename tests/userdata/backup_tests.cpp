@@ -162,11 +162,13 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
     }
     ASSERT_TRUE(WriteFileBytes(Installed("small.bin"), NoiseBytes(5000)));
     ASSERT_TRUE(WriteFileBytes(Installed("noise.bin"), NoiseBytes(20000)));
-    ASSERT_TRUE(AppendToBackup(ArchivePath().c_str(), Installed("first.txt").c_str()));
+    ASSERT_TRUE(AppendToBackup(kBackupArchiveName, Installed("first.txt").c_str()));
     const std::string good = Archive();
-    std::string countPastEnd = good, unmarked = good;
+    std::string countPastEnd = good, unmarked = good, otherKind = good, plain = good;
     SetCount(countPastEnd, 3);
     unmarked[kArchiveHeaderSize] = 'X';
+    otherKind[0] = 'P';
+    plain[1] = 'U';
     const struct { const char* label; std::string archive, path; } refused[] = {
         {"a name already present", good, Installed("first.txt")},
         {"a name of 13 bytes", good, Installed("name123456789")},
@@ -177,6 +179,8 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
         {"a name with a trail byte 0x5C", good, Installed(trail + "a.txt")},
         {"a compressed form above its capacity", good, Installed("noise.bin")},
         {"a short header", "Q0\x0a", Installed("small.bin")},
+        {"another kind byte", otherKind, Installed("small.bin")},
+        {"the plain variant", plain, Installed("small.bin")},
         {"a count beyond the records", countPastEnd, Installed("small.bin")},
         {"a length beyond the end", good.substr(0, good.size() - 2), Installed("small.bin")},
         {"no marker", unmarked, Installed("small.bin")},
@@ -184,14 +188,14 @@ TEST_F(BackupTest, AppendAddsWhatFitsAndOtherwiseLeavesTheArchiveAsItWas) {
     for (const auto& c : refused) {
         SCOPED_TRACE(c.label);
         ASSERT_TRUE(WriteFileBytes(ArchivePath(), c.archive));
-        EXPECT_FALSE(AppendToBackup(ArchivePath().c_str(), c.path.c_str()));
+        EXPECT_FALSE(AppendToBackup(kBackupArchiveName, c.path.c_str()));
         EXPECT_EQ(Archive(), c.archive);
     }
 
     ASSERT_TRUE(WriteFileBytes(ArchivePath(), good));
     const std::string added[] = {"name12345678", "small.bin", "empty.txt", trail + "\\plain.txt", "词组.txt"};
     for (const std::string& name : added) {
-        EXPECT_TRUE(AppendToBackup(ArchivePath().c_str(), Installed(name).c_str())) << name;
+        EXPECT_TRUE(AppendToBackup(kBackupArchiveName, Installed(name).c_str())) << name;
     }
     auto members = ReadBackup(Archive());
     Texts names;

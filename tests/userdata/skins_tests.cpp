@@ -169,14 +169,14 @@ TEST_F(PatchVersionTest, RewritesVersionSixThreeOrSixSevenAfterTheProductTextInT
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(WriteFileBytes(path, c.input));
-        PatchVersionText(path.c_str());
+        PatchVersionText("program.ime");
         EXPECT_EQ(ReadFileBytes(path), c.expected);
     }
     ASSERT_TRUE(WriteFileBytes(path, cases[0].input));
     g_state.workBuffer = nullptr;  // nothing happens without a work buffer
-    PatchVersionText(path.c_str());
+    PatchVersionText("program.ime");
     EXPECT_EQ(ReadFileBytes(path), cases[0].input);
-    PatchVersionText(Installed("absent.ime").c_str());
+    PatchVersionText("absent.ime");
     EXPECT_FALSE(FileExists(Installed("absent.ime")));
 }
 
