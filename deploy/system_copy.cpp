@@ -170,7 +170,6 @@ void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
 void InstallImeFiles(bool secondPass) {
     RestartProgressForImeFiles();
     if (Is64BitSystem()) {
-        GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
         const char* source32 = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
         CopyAndVerify(source32, kImeTargetName, kTargetWow64System);
         const char* source64 = secondPass ? "quorel64.ime" : PatchedVariant("quor640.ime", "quor641.ime");

@@ -26,7 +26,7 @@ auto RunWithoutRedirection(Action&& action) -> decltype(action()) {
 }
 
 // True on Vista and later when the WOW64 system directory exists; refreshes g_state.osMajorVersion
-// and g_state.wow64SystemDir.
+// and g_state.wow64SystemDir (GetWow64SystemDir).
 bool Is64BitSystem();
 
 // 32 or 64; stores g_state.versionCode and, from Vista on, g_state.isWow64Process.
