@@ -89,7 +89,7 @@ int CompareQuietly(const char* sourceName, const char* targetName) {
 
 // The first-pass source of a code-page variant, patched in the install directory before it is copied.
 const char* PatchedVariant(const char* gbkName, const char* big5Name) {
-    const char* name = g_state.oemCodePage == 950 ? big5Name : gbkName;
+    const char* name = UsesBig5() ? big5Name : gbkName;
     char path[kPathCapacity];
     if (FormatText(path, "%s%s", g_state.installDir, name)) PatchVersionText(path);
     return name;

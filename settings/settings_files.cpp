@@ -27,7 +27,7 @@ void WriteNewFile(const char* name, const void* bytes, std::size_t length, bool 
 }
 
 void ApplyEdits(unsigned char* record) {
-    if (g_state.oemCodePage == 950) record[0x0F] = 1;
+    if (UsesBig5()) record[0x0F] = 1;
 
     record[0x3E] = 0;
     record[0x3F] = 0;
