@@ -104,6 +104,8 @@ void RestartProgressForImeFiles() {
     ShowProgress(g_state.progressStep, g_state.progressTotal);
 }
 
+// Selects the target directory of the kind, copies the install directory's sourceName over targetName
+// there with redirection switched off (moving a destination in use aside), then reports a failure.
 CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName, int kind) {
     SelectTargetDir(kind);
     CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
@@ -138,14 +140,6 @@ void PatchVersions(unsigned char* data, std::size_t length) {
 }  // namespace
 
 void ShowCopyFailedMessage(const char* shown) { ShowCopyMessage(kCopyFormat, shown); }
-
-void CopyOneFile(const char* sourceName, const char* targetName) {
-    ReportOutcome(CopyQuietly(sourceName, targetName), targetName);
-}
-
-void CopyToTarget(const char* sourceName, const char* targetName, int kind) {
-    CopyToTargetAndReport(sourceName, targetName, kind);
-}
 
 int CompareDeployedFile(const char* sourceName, const char* targetName, int kind) {
     SelectTargetDir(kind);
