@@ -25,8 +25,8 @@ HWND CreateHiddenEdit(HWND parent, HINSTANCE instance, int x, int y) {
 }
 
 LRESULT OnCreate(HWND window) {
-    g_state.edition = 1;
-    if (g_state.oemCodePage == 950) SetWindowTextW(window, L"智能嵐石系統安裝");
+    g_state.edition = kEditionPinyin;
+    if (UsesBig5()) SetWindowTextW(window, L"智能嵐石系統安裝");
     g_state.progressTotal = 0;
     g_state.progressStep = 0;
     g_state.mainWindow = window;
@@ -107,11 +107,11 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand) {
 
     wchar_t title[kTitleCapacity];
     BuildMainWindowTitle(title, kTitleCapacity);
-    g_state.interfaceChoice = 1;
+    g_state.interfaceChoice = kInterfaceTsf;
 
-    HWND window = CreateWindowExW(0, kMainWindowClassW, title, WS_SYSMENU, (screenWidth - 400) / 2,
-                                  (screenHeight - 300) / 2, kMainWindowWidth, kMainWindowHeight, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, kMainWindowClassW, title, WS_SYSMENU, (screenWidth - kMainWindowWidth) / 2,
+                                  (screenHeight - kMainWindowCentringHeight) / 2, kMainWindowWidth,
+                                  kMainWindowHeight, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) return false;
 
     g_state.focusEdit = CreateHiddenEdit(window, instance, 120, 195);

@@ -9,9 +9,11 @@
 inline constexpr char kMainWindowClass[] = "installWClass";
 inline constexpr wchar_t kMainWindowClassW[] = L"installWClass";
 
-// Window geometry: fixed 400 x 310, centred with the height taken as 300.
+// Window geometry: fixed 400 x 310, centred on the screen as if it were 300 high (it sits 5 pixels
+// lower than truly centred, as it always has).
 constexpr int kMainWindowWidth = 400;
 constexpr int kMainWindowHeight = 310;
+constexpr int kMainWindowCentringHeight = 300;
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 bool CreateMainWindow(HINSTANCE instance, int showCommand);

@@ -86,7 +86,7 @@ INT_PTR CALLBACK StatusWindowDialogProc(HWND dialog, UINT message, WPARAM wParam
     }
 }
 
-const char* SkinDialogTemplate() { return g_state.oemCodePage == 950 ? "PYKEYB" : "PYKEY"; }
+const char* SkinDialogTemplate() { return UsesBig5() ? "PYKEYB" : "PYKEY"; }
 
 void ShowSkinDialog() {
     DialogBoxParamA(g_state.instance, SkinDialogTemplate(), g_state.mainWindow, StatusWindowDialogProc, 0);

@@ -67,7 +67,8 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand
     g_state.runMode = kRunModeWindow;
 
     // A refused start installs nothing; a silent install asked for says so in its exit code.
-    const int refusedCode = ChooseRunMode(commandLine) == kRunModeSilent ? kExitNotStarted : kExitSuccess;
+    const int runMode = ChooseRunMode(commandLine);
+    const int refusedCode = runMode == kRunModeSilent ? kExitNotStarted : kExitSuccess;
     // The install directory must fit its 200 bytes: refuse before anything is written.
     if (!GetInstallDir()) {
         ShowMessageW(kPathTooLongText, kCaptionSetupW, MB_OK);
@@ -78,7 +79,7 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand
         return refusedCode;
     }
 
-    g_state.runMode = ChooseRunMode(commandLine);
+    g_state.runMode = runMode;
     if (g_state.runMode == kRunModeSilent) return RunSilentInstall();
     return RunWindow(instance, showCommand);
 }

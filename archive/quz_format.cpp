@@ -5,12 +5,12 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "common/ascii_case.h"
+
 namespace {
 
 constexpr char kMarker0 = 'Q';
 constexpr char kMarker1 = 'F';
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // DOS device names open the device instead of a file in any directory, with or without an extension
 // ("nul.txt" is NUL too), and trailing spaces before the extension are ignored.

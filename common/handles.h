@@ -202,7 +202,6 @@ public:
 
     void* Data() const noexcept { return data_; }
     unsigned char* Bytes() const noexcept { return static_cast<unsigned char*>(data_); }
-    HGLOBAL Handle() const noexcept { return memory_; }
     explicit operator bool() const noexcept { return data_ != nullptr; }
 
 private:

@@ -12,6 +12,10 @@
 constexpr int kRunModeWindow = 2;
 constexpr int kRunModeSilent = 3;
 
+// The OEM code page of Traditional Chinese (Big5), on which the Big5 texts, dialog and layout ids are
+// chosen; every other code page gets the GBK ones.
+constexpr UINT kBig5CodePage = 950;
+
 // Edition and interface choices.
 constexpr int kEditionWubi = 0;
 constexpr int kEditionPinyin = 1;
@@ -130,6 +134,8 @@ struct InstallState {
 };
 
 extern InstallState g_state;
+
+inline bool UsesBig5() { return g_state.oemCodePage == kBig5CodePage; }
 
 // Puts g_state back to its state at process start (zero, plus the settings record defaults).
 void ResetInstallState();

@@ -13,7 +13,7 @@ bool ContainsName(const char* list, const char* name) {
         const char* n = name;
         while (*n != '\0' && *l != '\0') {
             char c = *l;
-            bool same = c == *n || (c >= 'A' && c <= 'Z' && c + ('a' - 'A') == *n);
+            bool same = c == *n || AsciiLower(c) == *n;
             if (!same) break;
             ++l;
             ++n;

@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+#include "common/ascii_case.h"
+
 // Whether name occurs in list as a run of consecutive bytes. A list byte that is an ASCII capital
 // also matches the same letter in lower case in name; only the list side is folded. An empty name
 // matches nothing.

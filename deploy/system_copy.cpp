@@ -90,7 +90,7 @@ int CompareQuietly(const char* sourceName, const char* targetName) {
 
 // The first-pass source of a code-page variant, patched in the install directory before it is copied.
 const char* PatchedVariant(const char* gbkName, const char* big5Name) {
-    const char* name = g_state.oemCodePage == 950 ? big5Name : gbkName;
+    const char* name = UsesBig5() ? big5Name : gbkName;
     PatchVersionText(name);
     return name;
 }
@@ -104,6 +104,8 @@ void RestartProgressForImeFiles() {
     ShowProgress(g_state.progressStep, g_state.progressTotal);
 }
 
+// Selects the target directory of the kind, copies the install directory's sourceName over targetName
+// there with redirection switched off (moving a destination in use aside), then reports a failure.
 CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName, int kind) {
     SelectTargetDir(kind);
     CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
@@ -134,14 +136,6 @@ void PatchVersions(unsigned char* data, std::size_t length) {
 
 void ShowCopyFailedMessage(const char* shown) { ShowCopyMessage(kCopyFormat, shown); }
 
-void CopyOneFile(const char* sourceName, const char* targetName) {
-    ReportOutcome(CopyQuietly(sourceName, targetName), targetName);
-}
-
-void CopyToTarget(const char* sourceName, const char* targetName, int kind) {
-    CopyToTargetAndReport(sourceName, targetName, kind);
-}
-
 int CompareDeployedFile(const char* sourceName, const char* targetName, int kind) {
     SelectTargetDir(kind);
     return RunWithoutRedirection([&] { return CompareQuietly(sourceName, targetName); });
@@ -165,7 +159,6 @@ void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
 void InstallImeFiles(bool secondPass) {
     RestartProgressForImeFiles();
     if (Is64BitSystem()) {
-        GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
         const char* source32 = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
         CopyAndVerify(source32, kImeTargetName, kTargetWow64System);
         const char* source64 = secondPass ? "quorel64.ime" : PatchedVariant("quor640.ime", "quor641.ime");

@@ -18,13 +18,6 @@ inline constexpr char kImeTargetName[] = "quorel4.ime";
 // Tells the user that a file (a path or a bare name) could not be placed and must be removed by hand.
 void ShowCopyFailedMessage(const char* shown);
 
-// Copies the install directory's sourceName over targetName in the target directory the caller has
-// selected (g_state.targetDir), moving a destination in use aside; reports a failure.
-void CopyOneFile(const char* sourceName, const char* targetName);
-
-// Selects the target directory of the kind and copies with redirection switched off.
-void CopyToTarget(const char* sourceName, const char* targetName, int kind);
-
 // Compares the sizes of the install directory's sourceName and the placed targetName (0 to 3).
 int CompareDeployedFile(const char* sourceName, const char* targetName, int kind);
 

@@ -37,8 +37,7 @@ void ScanInstallDir() {
     g_state.txtFileCount = 0;
     g_state.quhFileCount = 0;
     g_state.otherFileCount = 0;
-    std::size_t length = std::strlen(g_state.installDir);
-    if (length > 0 && g_state.installDir[length - 1] != '\\') AppendText(g_state.installDir, "\\");
+    EndInstallDirWithBackslash();
 
     char pattern[kPathCapacity + 4];
     if (FormatText(pattern, "%s*.*", g_state.installDir)) {

@@ -39,23 +39,28 @@ void ShowHookMessage(int errorCode) {
     ShowMessageA(g_state.messageText, kCaptionSetupWubi, MB_OK);
 }
 
+// The text-service DLL copies, by the system bitness they belong to.
+struct DllCopy {
+    int systemBits;
+    const char* name;
+    int kind;
+};
+constexpr DllCopy kDllCopies[] = {
+    {32, "quorsrf.dll", kTargetSystem32},
+    {64, "quorsrf.dll", kTargetWow64System},
+    {64, "quorsrf6.dll", kTargetSystem64},
+};
+
 // The DLL copies of this system bitness: false, after the copy message, at the first that differs
 // from the install directory's or is missing.
 bool CopiesMatch() {
-    if (g_state.systemBits == 32) {
-        if (CompareDeployedFile("quorsrf.dll", "quorsrf.dll", kTargetSystem32) != 0) {
-            ShowCopyFailedMessage("quorsrf.dll");
+    const int bits = g_state.systemBits == 32 ? 32 : 64;
+    for (const DllCopy& copy : kDllCopies) {
+        if (copy.systemBits != bits) continue;
+        if (CompareDeployedFile(copy.name, copy.name, copy.kind) != kCompareSame) {
+            ShowCopyFailedMessage(copy.name);
             return false;
         }
-        return true;
-    }
-    if (CompareDeployedFile("quorsrf.dll", "quorsrf.dll", kTargetWow64System) != 0) {
-        ShowCopyFailedMessage("quorsrf.dll");
-        return false;
-    }
-    if (CompareDeployedFile("quorsrf6.dll", "quorsrf6.dll", kTargetSystem64) != 0) {
-        ShowCopyFailedMessage("quorsrf6.dll");
-        return false;
     }
     return true;
 }

@@ -28,11 +28,6 @@ void PathFileInWindowsDir(char* out, std::size_t capacity) {
     if (windows[0] == '\0' || !FormatText(out, capacity, "%s\\%s", windows, kPathFileName)) out[0] = '\0';
 }
 
-bool EndsWithBackslash(const char* text) {
-    std::size_t length = std::strlen(text);
-    return length > 0 && text[length - 1] == '\\';
-}
-
 }  // namespace
 
 bool ComposeInstallDir(const char* programFiles, char* out, std::size_t capacity) {
@@ -81,9 +76,14 @@ void ReadPathFile(bool intoPrevious) {
     destination[read] = '\0';
 }
 
+void EndInstallDirWithBackslash() {
+    std::size_t length = BoundedLength(g_state.installDir, sizeof g_state.installDir);
+    if (length > 0 && g_state.installDir[length - 1] != '\\') AppendText(g_state.installDir, "\\");
+}
+
 void WritePathFiles() {
-    char* dir = g_state.installDir;
-    if (dir[0] != '\0' && !EndsWithBackslash(dir)) AppendText(g_state.installDir, "\\");
+    EndInstallDirWithBackslash();
+    const char* dir = g_state.installDir;
     std::size_t length = std::strlen(dir);
 
     char path[kPathCapacity];

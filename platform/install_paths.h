@@ -29,6 +29,9 @@ bool InstallDirPath(const char* name, char* path, std::size_t capacity);
 // install directory, bounded by the destination; a file that cannot be opened changes nothing.
 void ReadPathFile(bool intoPrevious);
 
+// Adds the trailing backslash to a non-empty g_state.installDir that lacks it (when it fits).
+void EndInstallDirWithBackslash();
+
 // Writes the install directory (with its trailing backslash, no NUL) into the path file(s).
 void WritePathFiles();
 

@@ -3,25 +3,26 @@
 
 #include "platform/install_paths.h"
 
-IsWow64ProcessFn OsLookupIsWow64Process() {
-    HMODULE kernel = GetModuleHandleA("kernel32");
-    if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
-}
+namespace {
 
-Wow64DisableRedirectionFn OsLookupWow64DisableRedirection() {
+// A kernel32 export by name, or nullptr where this system lacks it.
+template <typename Function>
+Function Kernel32Export(const char* name) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<Wow64DisableRedirectionFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name)));
+}
+
+}  // namespace
+
+IsWow64ProcessFn OsLookupIsWow64Process() { return Kernel32Export<IsWow64ProcessFn>("IsWow64Process"); }
+
+Wow64DisableRedirectionFn OsLookupWow64DisableRedirection() {
+    return Kernel32Export<Wow64DisableRedirectionFn>("Wow64DisableWow64FsRedirection");
 }
 
 Wow64RevertRedirectionFn OsLookupWow64RevertRedirection() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<Wow64RevertRedirectionFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    return Kernel32Export<Wow64RevertRedirectionFn>("Wow64RevertWow64FsRedirection");
 }
 
 void OsGetNativeSystemInfo(SYSTEM_INFO* info) { GetNativeSystemInfo(info); }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/install_state.h"
-#include "common/text.h"
+#include "platform/install_paths.h"
 #include "platform/os_facts.h"
 
 bool IsWow64() {
@@ -37,11 +37,8 @@ bool Is64BitSystem() {
     g_state.osMajorVersion = info.dwMajorVersion;
     if (g_state.osMajorVersion <= 5) return false;
 
-    char windows[kPathCapacity];
-    UINT length = GetWindowsDirectoryA(windows, sizeof windows);
-    if (length == 0 || length >= sizeof windows) return false;
-    if (!FormatText(g_state.wow64SystemDir, "%s\\syswow64", windows)) return false;
-    return OsWow64DirectoryExists(g_state.wow64SystemDir);
+    GetWow64SystemDir(g_state.wow64SystemDir, sizeof g_state.wow64SystemDir);
+    return g_state.wow64SystemDir[0] != '\0' && OsWow64DirectoryExists(g_state.wow64SystemDir);
 }
 
 int GetSystemBits() {

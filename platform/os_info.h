@@ -10,23 +10,33 @@ bool IsWow64();
 BOOL DisableFsRedirection(PVOID* old);
 void RevertFsRedirection(PVOID old);
 
+// WOW64 redirection switched off for the guard's life when this is a WOW64 process and the switch
+// works (Active()); otherwise nothing is switched.
+class RedirectionOff {
+public:
+    RedirectionOff() noexcept : active_(IsWow64() && DisableFsRedirection(&old_) == 1) {}
+    RedirectionOff(const RedirectionOff&) = delete;
+    RedirectionOff& operator=(const RedirectionOff&) = delete;
+    ~RedirectionOff() {
+        if (active_) RevertFsRedirection(old_);
+    }
+    bool Active() const noexcept { return active_; }
+
+private:
+    PVOID old_ = nullptr;
+    bool active_;
+};
+
 // Runs action with WOW64 redirection switched off when this is a WOW64 process and the switch works;
 // otherwise runs it unchanged. Returns the action's result.
 template <typename Action>
 auto RunWithoutRedirection(Action&& action) -> decltype(action()) {
-    if (IsWow64()) {
-        PVOID old = nullptr;
-        if (DisableFsRedirection(&old) == 1) {
-            auto result = action();
-            RevertFsRedirection(old);
-            return result;
-        }
-    }
+    RedirectionOff off;
     return action();
 }
 
 // True on Vista and later when the WOW64 system directory exists; refreshes g_state.osMajorVersion
-// and g_state.wow64SystemDir.
+// and g_state.wow64SystemDir (GetWow64SystemDir).
 bool Is64BitSystem();
 
 // 32 or 64; stores g_state.versionCode and, from Vista on, g_state.isWow64Process.

@@ -48,7 +48,6 @@ void ShowLayoutMessage(LayoutMessage message, bool win9x) {
     }
 }
 
-bool UsesBig5() { return g_state.oemCodePage == 950; }
 const char* LanguageSuffix() { return UsesBig5() ? "404" : "804"; }
 const char* LayoutText() { return UsesBig5() ? kLayoutTextBig5 : kLayoutTextGbk; }
 DWORD LayoutBase() { return UsesBig5() ? 0xE0000404u : 0xE0000804u; }

@@ -99,9 +99,7 @@ void Read9xIds(PreloadList* list) {
 int AgreeingPrefix(const char* value, const char* id, int length, bool toUpper) {
     int agree = 0;
     for (; agree < length; ++agree) {
-        char c = value[agree];
-        if (toUpper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        if (!toUpper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        char c = toUpper ? AsciiUpper(value[agree]) : AsciiLower(value[agree]);
         if (c != id[agree]) break;
     }
     return agree;
@@ -262,10 +260,7 @@ void InsertIntoPreload(const char* layoutId) {
     bool win9x = (g_state.versionWord & 0x80000000u) != 0;
     char id[kIdSlot + 1] = {};
     if (!CopyText(id, layoutId)) return;
-    for (char* c = id; *c != '\0'; ++c) {
-        if (win9x && *c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - 'a' + 'A');
-        if (!win9x && *c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
-    }
+    for (char* c = id; *c != '\0'; ++c) *c = win9x ? AsciiUpper(*c) : AsciiLower(*c);
     if (win9x) {
         Insert9x(id);
     } else {

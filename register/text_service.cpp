@@ -87,10 +87,7 @@ int RegisterTextService() {
 }
 
 int RegisterTextServiceNative() {
-    if (!IsWow64()) return 1;
-    PVOID old = nullptr;
-    if (DisableFsRedirection(&old) != 1) return 1;
-    RunBothRegistrations();
-    RevertFsRedirection(old);
+    RedirectionOff off;
+    if (off.Active()) RunBothRegistrations();
     return 1;
 }

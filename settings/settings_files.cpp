@@ -19,7 +19,7 @@ constexpr std::size_t kPhraseCountFileSize = 15;
 constexpr std::size_t kDataFileSize = 1000;
 
 void ApplyEdits(unsigned char* record) {
-    if (g_state.oemCodePage == 950) record[0x0F] = 1;
+    if (UsesBig5()) record[0x0F] = 1;
 
     record[0x3E] = 0;
     record[0x3F] = 0;

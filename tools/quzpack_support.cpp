@@ -13,6 +13,7 @@
 #include <iterator>
 
 #include "archive/quz_format.h"
+#include "common/ascii_case.h"
 
 namespace {
 
@@ -139,8 +140,8 @@ std::string FoldedName(const std::string& gbk) {
         unsigned char c = static_cast<unsigned char>(folded[i]);
         if (c >= 0x81 && c <= 0xFE) {
             ++i;  // lead byte: its trail byte is part of the character
-        } else if (c >= 'A' && c <= 'Z') {
-            folded[i] = static_cast<char>(c - 'A' + 'a');
+        } else {
+            folded[i] = AsciiLower(folded[i]);
         }
     }
     return folded;
