@@ -28,8 +28,11 @@ build() {
         cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
     done)
 }
-# The i686 tree only feeds the import check; it is built once, without faults.
-(cd "$src" && cmake --preset mingw32 >/dev/null && cmake --build --preset mingw32 >/dev/null) || exit 1
+# The i686 tree only feeds the import check; it is built once, without faults, after the host tree
+# it takes the payload from.
+(cd "$src" && for preset in host mingw32; do
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
+done) || exit 1
 
 echo "# $(date -u +%FT%TZ) suite at $(git -C "$root" rev-parse --short HEAD)$(cd "$root" && git diff --quiet HEAD -- tests e2e || echo ' + working tree tests')" >>"$results"
 for patch in "${patches[@]}"; do
