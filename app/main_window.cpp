@@ -1,23 +1,23 @@
 // Main window class, creation and window procedure.
 #include "app/main_window.h"
 
+#include "app/drawing.h"
+#include "app/page_painters.h"
 #include "app/payload_resource.h"
 #include "app/progress_bar.h"
+#include "app/wizard_clicks.h"
 #include "archive/user_backup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/progress.h"
 #include "common/text.h"
+#include "install/install_sequence.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
 
 namespace {
 
 constexpr std::size_t kTitleCapacity = 200;
-
-HFONT CreateChineseFont(int height, int width, const char* face) {
-    return CreateFontA(height, width, 0, 0, 0, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
-}
 
 HWND CreateHiddenEdit(HWND parent, HINSTANCE instance, int x, int y) {
     return CreateWindowExA(0, "EDIT", " ", WS_CHILD | WS_SYSMENU, x, y, 230, 20, parent, nullptr, instance,
@@ -30,9 +30,8 @@ LRESULT OnCreate(HWND window) {
     g_state.progressTotal = 0;
     g_state.progressStep = 0;
     g_state.mainWindow = window;
-    g_state.textFont = CreateChineseFont(22, 7, "宋体");
-    g_state.titleFont = CreateChineseFont(40, 20, "楷体");
-    g_state.progressBrush = CreateSolidBrush(RGB(30, 144, 255));
+    CreateSharedDrawingTools();
+    ResetWizardClicks();
     SetProgressDisplay(&kMainWindowProgress);
 
     AcquirePayload(g_state.instance);
@@ -45,17 +44,33 @@ LRESULT OnCreate(HWND window) {
     return 0;
 }
 
+LRESULT OnPaint(HWND window) {
+    PaintDc dc(window);
+    if (dc.Get() != nullptr) PaintPage(dc.Get(), g_state.currentPage);
+    return 0;
+}
+
+LRESULT OnTimer(WPARAM timerId) {
+    if (timerId == kInstallTimerId) OnInstallTimer();
+    return 0;
+}
+
+// The close box, Alt+F4 and the system menu's Close. While the install runs (page 7, reachable only
+// through one of its message boxes, which have no owner) the window, the work buffer and the payload
+// must outlive the install's steps that still use them: the request is refused. On every other page
+// the window closes at once, without the finish sequence.
+LRESULT OnClose(HWND window) {
+    if (g_state.currentPage == 7) return 0;
+    DestroyWindow(window);
+    return 0;
+}
+
 LRESULT OnDestroy() {
+    if (g_state.mainWindow != nullptr) KillTimer(g_state.mainWindow, kInstallTimerId);
     SetProgressDisplay(nullptr);
     FreeWorkBuffer();
     ReleasePayload();
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(g_state.titleFont), static_cast<HGDIOBJ>(g_state.textFont),
-                           static_cast<HGDIOBJ>(g_state.progressBrush)}) {
-        if (object != nullptr) DeleteObject(object);
-    }
-    g_state.titleFont = nullptr;
-    g_state.textFont = nullptr;
-    g_state.progressBrush = nullptr;
+    DeleteSharedDrawingTools();
     g_state.mainWindow = nullptr;
     PostQuitMessage(0);
     return 0;
@@ -128,11 +143,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
         case WM_CREATE:
             return OnCreate(window);
+        case WM_PAINT:
+            return OnPaint(window);
         case WM_SETFOCUS:
             SetFocus(g_state.focusEdit);
             return 0;
         case WM_MOUSEMOVE:
             return 0;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+            OnWizardClick(wParam, lParam);
+            return 0;
+        case WM_TIMER:
+            return OnTimer(wParam);
+        case WM_CLOSE:
+            return OnClose(window);
         case WM_DESTROY:
             return OnDestroy();
         default:

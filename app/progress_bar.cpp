@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/drawing.h"
+#include "app/page_painters.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 
@@ -19,7 +21,8 @@ void ShowProgressBar(int step, int total) {
 
 void RepaintInstallPageNow() {
     if (g_state.mainWindow == nullptr) return;
-    // The install page has no painter of its own yet; this is where it is drawn once it has one.
+    WindowDc dc(g_state.mainWindow);
+    if (dc) PaintInstallPage(dc.Get());
 }
 
 }  // namespace
@@ -39,7 +42,7 @@ void DrawProgressBar(HDC dc, int position, int total) {
         SelectedObject brush(dc, GetStockObject(WHITE_BRUSH));
         Rectangle(dc, kProgressLeft, kProgressTop, kProgressLeft + kProgressLength, kProgressBottom);
     } else {
-        SelectedObject brush(dc, g_state.progressBrush);
+        SelectedObject brush(dc, g_drawingTools.progressBrush.Get());
         Rectangle(dc, kProgressLeft, kProgressTop, kProgressLeft + static_cast<int>(width), kProgressBottom);
     }
 }

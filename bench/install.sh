@@ -6,7 +6,11 @@
 # One more silent install, with a relay trace of Sleep and WinExec, counts the fixed pauses the
 # install procedure prescribes (reported apart and taken off for the comparison) and the programs it
 # starts, whose cost is timed apart. Prints both installers' times (best and median), the bytes
-# installed and the ratios.
+# installed and the ratios. The window mode is timed too, on fresh machines of its own (window_bench):
+# from the start of the process to the first page painted, and the install through the window from
+# the click that confirms page 6 to the finished page painted, against the silent install of the
+# same choices (the IMM interface), both less the prescribed pauses (the same Sleep calls: the window
+# adds none).
 #   bash bench/install.sh      (after bash scripts/dev.sh build)
 # QUOR_BENCH_RUNS sets the number of fresh machines per installer (default 5).
 set -euo pipefail
@@ -18,7 +22,8 @@ runs=${QUOR_BENCH_RUNS:-5}
 members=$host/payload/members
 setup=$win/app/setup.exe
 timer=$win/bench/install_timer.exe
-for program in "$setup" "$timer"; do
+window_bench=$win/bench/window_bench.exe
+for program in "$setup" "$timer" "$window_bench"; do
     [ -x "$program" ] || [ -f "$program" ] ||
         { echo "bench: $program is missing: run bash scripts/dev.sh build first" >&2; exit 1; }
 done
@@ -80,6 +85,19 @@ for run in $(seq 1 "$runs"); do
     fi
 done
 
+# The window mode: one walk per fresh machine; appends "first-paint-ms install-ms" to window.times.
+for run in $(seq 1 "$runs"); do
+    prefix=$(quor_fresh_prefix)
+    line=$(quor_wine "$prefix" "$(quor_winpath "$window_bench")" "$(quor_winpath "$setup")" </dev/null 2>/dev/null |
+        tr -d '\r' | grep '^first_paint_ms=' || true)
+    quor_drop_prefix "$prefix"
+    case "$line" in
+        *" finished=1 exit=0") ;;
+        *) echo "bench: the window walk did not finish ($line)" >&2; exit 1 ;;
+    esac
+    printf '%s\n' "$line" | sed 's/^first_paint_ms=\([0-9.]*\) install_ms=\([0-9.]*\).*/\1 \2/' >>"$work/window.times"
+done
+
 # The setup process's own calls (it is the first process of the trace): the count and milliseconds of
 # its pauses, and the programs it starts. Under wine64 WinExec returns only when a program without a
 # message queue has ended, so each start costs a whole run of the program: timed on its own on the
@@ -118,9 +136,12 @@ payload_bytes=$(du -sb "$members" | cut -f1)
 payload_files=$(find "$members" -maxdepth 1 -type f | wc -l)
 # "best median installed-bytes" of a .times file
 summary() { sort -n "$work/$1.times" | awk '{ t[NR] = $1; b = $2 } END { print t[1], t[int((NR + 1) / 2)], b }'; }
+# "best median" of a column of window.times
+column() { awk -v c="$1" '{ print $c }' "$work/window.times" | sort -n | awk '{ t[NR] = $1 } END { print t[1], t[int((NR + 1) / 2)] }'; }
 awk -v runs="$runs" -v traced="$traced" -v payload_bytes="$payload_bytes" -v payload_files="$payload_files" \
     -v setup_first="$(summary setup-first)" -v setup_again="$(summary setup-again)" \
-    -v peer_first="$(summary peer-first)" -v peer_again="$(summary peer-again)" '
+    -v peer_first="$(summary peer-first)" -v peer_again="$(summary peer-again)" \
+    -v first_paint="$(column 1)" -v window_install="$(column 2)" '
 function row(label, times,    t) {
     split(times, t, " ")
     printf "  %-32s best %7.1f ms  median %7.1f ms  (%.2f MB installed)\n", label, t[1], t[2], t[3] / 1e6
@@ -150,4 +171,12 @@ BEGIN {
     ratio("as timed", setup_again, peer_again, 0)
     ratio("setup less its pauses", setup_again, peer_again, pause_ms)
     ratio("less pauses and program starts", setup_again, peer_again, pause_ms + starts_ms)
+    split(first_paint, f, " "); split(window_install, w, " "); split(setup_first, s, " ")
+    printf "window mode (%d fresh machines; Pinyin, IMM; the skin dialog answered at once):\n", runs
+    printf "  %-32s best %7.1f ms  median %7.1f ms\n", "process start to first page", f[1], f[2]
+    printf "  %-32s best %7.1f ms  median %7.1f ms\n", "confirmation to finished page", w[1], w[2]
+    printf "  %-32s best %7.1f ms  median %7.1f ms\n", "  less its pauses", w[1] - pause_ms, w[2] - pause_ms
+    printf "  %-32s best %7.1f ms  median %7.1f ms\n", "silent install less its pauses", s[1] - pause_ms, s[2] - pause_ms
+    printf "  %-32s best %.2f  median %.2f\n", "ratio window / silent", (w[1] - pause_ms) / (s[1] - pause_ms),
+        (w[2] - pause_ms) / (s[2] - pause_ms)
 }'

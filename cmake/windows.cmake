@@ -27,6 +27,7 @@ add_subdirectory(settings)
 add_subdirectory(install)
 add_subdirectory(app)
 add_subdirectory(resources)
+add_subdirectory(tools)
 add_subdirectory(bench)
 
 if(QUOR_BUILD_TESTS)

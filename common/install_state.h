@@ -70,15 +70,12 @@ struct InstallState {
     int runMode;
     HINSTANCE instance;
 
-    // Main window, its edit controls and drawing resources.
+    // Main window and its edit controls.
     HWND mainWindow;
     HWND focusEdit;
     HWND passwordEdit;
     HWND nameEdit;
     HWND mobileEdit;
-    HFONT textFont;
-    HFONT titleFont;
-    HBRUSH progressBrush;
 
     // The user's choices.
     int edition;

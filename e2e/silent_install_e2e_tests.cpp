@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/handles.h"
-#include "e2e/setup_driver.h"
+#include "tools/walker/setup_driver.h"
 #include "tests/support/command_log.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"

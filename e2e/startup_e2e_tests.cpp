@@ -9,7 +9,7 @@
 
 #include "app/main_window.h"
 #include "common/handles.h"
-#include "e2e/setup_driver.h"
+#include "tools/walker/setup_driver.h"
 #include "tests/support/test_support.h"
 
 namespace {

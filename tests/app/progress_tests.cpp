@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/drawing.h"
 #include "app/progress_bar.h"
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -20,8 +21,8 @@ constexpr int kProbeRow = 204;
 using ProgressTest = QuorTest;
 
 TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
-    UniqueGdiObject brush(CreateSolidBrush(kBarColour)), background(CreateSolidBrush(kBackground));
-    g_state.progressBrush = static_cast<HBRUSH>(brush.Get());
+    UniqueGdiObject background(CreateSolidBrush(kBackground));
+    g_drawingTools.progressBrush.Reset(CreateSolidBrush(kBarColour));
     HWND window = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 400, 310, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
@@ -59,7 +60,7 @@ TEST_F(ProgressTest, TheBarFollowsPositionOverTotal) {
     ShowProgress(50, 110);  // no window: nothing to draw into, and no crash
     SetProgressDisplay(nullptr);
     DestroyWindow(window);
-    g_state.progressBrush = nullptr;
+    DeleteSharedDrawingTools();
 }
 
 }  // namespace

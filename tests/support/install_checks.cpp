@@ -22,9 +22,13 @@ std::string DifferingReport(const std::vector<const char*>& names) {
     return names.empty() ? report : report + "有文件没有成功解压，请重新下载安装！\r\n";
 }
 
+std::string ReadMember(const char* member) {
+    return ReadFileBytes(std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + member).value_or("");
+}
+
 bool HoldsMember(const std::string& path, const char* member) {
     std::optional<std::string> installed = ReadFileBytes(path);
-    return installed.has_value() && installed == ReadFileBytes(std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + member);
+    return installed.has_value() && installed == ReadMember(member);
 }
 
 std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name) {

@@ -23,6 +23,8 @@ std::string DifferingMembers(const std::string& payload);
 // The same report for these members, given in payload order.
 std::string DifferingReport(const std::vector<const char*>& names);
 
+// The bytes of the payload member of that name.
+std::string ReadMember(const char* member);
 // Whether the file holds exactly the bytes of the payload member of that name.
 bool HoldsMember(const std::string& path, const char* member);
 
