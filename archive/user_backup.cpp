@@ -179,6 +179,13 @@ bool AppendToBackup(const char* archivePath, const char* filePath) {
     return WriteAll(archive.Get(), newHeader, sizeof newHeader);
 }
 
+bool IsBackedUpUserFile(const char* name) {
+    for (const BackupRow& row : kBackupRows) {
+        if (std::strcmp(row.source, name) == 0) return true;
+    }
+    return false;
+}
+
 bool CollectBackup() {
     GetInstallDir();
     // No earlier install recorded: the names would be taken relative to the current directory.
