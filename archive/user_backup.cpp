@@ -155,6 +155,13 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
            WriteIntoInstalled(archiveName, 0, newHeader, sizeof newHeader);
 }
 
+bool IsBackedUpUserFile(const char* name) {
+    for (const BackupRow& row : kBackupRows) {
+        if (std::strcmp(row.source, name) == 0) return true;
+    }
+    return false;
+}
+
 bool CollectBackup() {
     GetInstallDir();
     // No earlier install recorded: the names would be taken relative to the current directory.

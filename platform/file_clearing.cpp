@@ -25,14 +25,19 @@ int ForceDelete(const char* path) {
     return DeleteFileA(path) ? 0 : -1;
 }
 
+bool AsideName(const char* path, char digit, char* out, std::size_t capacity) {
+    if (!CopyText(out, capacity, path)) return false;
+    std::size_t length = BoundedLength(out, capacity);
+    if (length < kAsideDigitFromEnd) return false;
+    out[length - kAsideDigitFromEnd] = digit;
+    return true;
+}
+
 bool RenameAside(const char* path) {
     // Room for a member path: an install directory of 200 bytes and a member name.
     char aside[MAX_PATH];
-    if (!CopyText(aside, path)) return false;
-    std::size_t length = BoundedLength(aside, sizeof aside);
-    if (length < kAsideDigitFromEnd) return false;
     for (char digit : {'2', '1'}) {
-        aside[length - kAsideDigitFromEnd] = digit;
+        if (!AsideName(path, digit, aside, sizeof aside)) return false;
         ForceDelete(aside);
         if (MoveFileA(path, aside)) return true;
     }

@@ -12,13 +12,17 @@ namespace {
 
 constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr wchar_t kUninstallSubkey[] = L"quorrwb8";
+constexpr wchar_t kUninstallEntryKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8";
 constexpr wchar_t kDisplayName[] = L"智能岚石8";
 constexpr std::size_t kWindowsDirChars = 100;
 
 constexpr char kCurrentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kAutorunValue[] = "quqrsjgl";
 
 constexpr char kUserAgentKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
+constexpr char kPostPlatformKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 constexpr char kCurrentToken[] = "tavo8200";
 
 // The tokens of earlier versions: "tavo" and two digits and "00", from tavo6300 to tavo8900.
@@ -81,4 +85,27 @@ void WriteUserAgentToken() {
     }
     DeleteEarlierTokens(platform.Get());
     SetStringValueA(platform.Get(), kCurrentToken, "");
+}
+
+void RemoveRegistryEntries() {
+    UniqueHKey uninstall;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.Put()) == ERROR_SUCCESS) {
+        RegDeleteKeyW(uninstall.Get(), kUninstallSubkey);
+    }
+    UniqueHKey run;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, run.Put()) == ERROR_SUCCESS) {
+        RegDeleteValueA(run.Get(), kAutorunValue);
+    }
+    UniqueHKey platform;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPostPlatformKey, 0, KEY_SET_VALUE, platform.Put()) == ERROR_SUCCESS) {
+        RegDeleteValueA(platform.Get(), kCurrentToken);
+    }
+}
+
+bool RegistryEntriesPresent() {
+    UniqueHKey entry;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallEntryKey, 0, KEY_READ, entry.Put()) == ERROR_SUCCESS) return true;
+    UniqueHKey run;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, run.Put()) == ERROR_SUCCESS &&
+           RegQueryValueExA(run.Get(), kAutorunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }

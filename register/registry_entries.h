@@ -1,6 +1,6 @@
 // Three registry entries of every install: the uninstall entry (quordel8.exe in the Windows
 // directory), the autorun entry (quortavo.exe at logon) and the user-agent token "tavo8200", which
-// replaces the tokens of earlier versions.
+// replaces the tokens of earlier versions; and their removal by the uninstaller.
 #pragma once
 
 // HKEY_LOCAL_MACHINE "...\Uninstall\quorrwb8": "DisplayName" and "UninstallString" (UTF-16).
@@ -11,3 +11,10 @@ void WriteAutorunEntry(const char* command);
 
 // HKEY_LOCAL_MACHINE "...\User Agent\Post Platform": the earlier tokens removed, "tavo8200" empty.
 void WriteUserAgentToken();
+
+// Removes the three entries again: the uninstall entry's key, the autorun value and the token. Other
+// values under the same keys stay.
+void RemoveRegistryEntries();
+
+// Whether the uninstall entry or the autorun value is there.
+bool RegistryEntriesPresent();

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
+#include "platform/program_run.h"
 #include "register/registry_values.h"
 
 namespace {
@@ -19,6 +20,12 @@ constexpr std::size_t kClsidChars = 38;
 constexpr std::size_t kItemValueCapacity = 46;
 // regsvr32 is started and not waited for; the pause gives it time to finish.
 constexpr DWORD kRegistrationPauseMs = 2000;
+// The uninstaller waits for regsvr32 /u, but not forever.
+constexpr DWORD kUnregistrationTimeoutMs = 60000;
+constexpr char kTipParentKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP";
+// The 32-bit DLL registers in the 32-bit registry view, the 64-bit one in the native view.
+constexpr REGSAM kRegistryViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+constexpr int kKeyTreeDepthMax = 8;
 
 // One sort-order item: 1 when it is the text service, 0 when it is another complete item, -1 when
 // it lacks its class id, profile or keyboard layout.
@@ -47,6 +54,37 @@ void RunRegsvr32(const char* directory, const char* dll) {
         WinExec(command, SW_SHOW);
     }
     Sleep(kRegistrationPauseMs);
+}
+
+// "regsvr32 /u /s DIR\DLL" when the DLL is there, waited for: its file is deleted right afterwards.
+void RunUnregistration(const char* system, const char* directory, const char* dll) {
+    char path[kPathCapacity + 16];
+    char program[kPathCapacity + 16];
+    char arguments[kPathCapacity + 32];
+    if (directory[0] == '\0' || system[0] == '\0' || !FormatText(path, "%s\\%s", directory, dll) ||
+        GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES || !FormatText(program, "%s\\regsvr32.exe", system) ||
+        !FormatText(arguments, "/u /s \"%s\"", path)) {
+        return;
+    }
+    RunAndWait(program, arguments, kUnregistrationTimeoutMs, nullptr);
+}
+
+// Deletes a key with its subkeys, in the registry view of its parent (RegDeleteTree is missing
+// before Vista). The text service's key is a few levels deep; a deeper tree is left as it is.
+bool DeleteKeyTree(HKEY parent, const char* name, REGSAM view, int depth) {
+    if (depth > kKeyTreeDepthMax) return false;
+    {
+        UniqueHKey key;
+        if (RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE | view, key.Put()) != ERROR_SUCCESS) return false;
+        char child[256];
+        DWORD length = sizeof child;
+        // Always the first subkey: the one before it has just been deleted.
+        while (RegEnumKeyExA(key.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+            if (!DeleteKeyTree(key.Get(), child, view, depth + 1)) return false;
+            length = sizeof child;
+        }
+    }
+    return RegDeleteKeyA(parent, name) == ERROR_SUCCESS;
 }
 
 void RunBothRegistrations() {
@@ -90,4 +128,36 @@ int RegisterTextServiceNative() {
     RedirectionOff off;
     if (off.Active()) RunBothRegistrations();
     return 1;
+}
+
+void UnregisterTextService() {
+    char system[kPathCapacity];
+    char wow64[kPathCapacity];
+    SystemDirectory(system, sizeof system);
+    GetWow64SystemDir(wow64, sizeof wow64);
+    // With the redirection off, the System directory and its regsvr32 are the native ones, which
+    // hand a 32-bit DLL on to the 32-bit regsvr32 themselves.
+    RunWithoutRedirection([&] {
+        RunUnregistration(system, wow64, "quorsrf.dll");
+        RunUnregistration(system, system, "quorsrf.dll");
+        RunUnregistration(system, system, "quorsrf6.dll");
+        return 0;
+    });
+    // What a missing DLL (a partial install) or a failed unregistration left behind.
+    for (REGSAM view : kRegistryViews) {
+        UniqueHKey tip;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTipParentKey, 0, KEY_READ | view, tip.Put()) == ERROR_SUCCESS) {
+            DeleteKeyTree(tip.Get(), kTextServiceClsid, view, 0);
+        }
+    }
+}
+
+bool TextServiceRegistered() {
+    for (REGSAM view : kRegistryViews) {
+        UniqueHKey key;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTextServiceKey, 0, KEY_READ | view, key.Put()) == ERROR_SUCCESS) {
+            return true;
+        }
+    }
+    return false;
 }

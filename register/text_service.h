@@ -1,6 +1,7 @@
 // The input method's TSF text service: whether it stands in the current user's keyboard sort order,
 // and its registration, which runs regsvr32 on the text-service DLLs (32-bit quorsrf.dll and, on
-// 64-bit Windows, 64-bit quorsrf6.dll), each run followed by a two-second pause.
+// 64-bit Windows, 64-bit quorsrf6.dll), each run followed by a two-second pause; and its
+// unregistration by the uninstaller.
 #pragma once
 
 // The text service's class id, in the form the registry and the sort order use.
@@ -21,3 +22,11 @@ int RegisterTextService();
 
 // The second pass of a WOW64 process, with the file-system redirection switched off. Always 1.
 int RegisterTextServiceNative();
+
+// Runs "regsvr32 /u /s" on each text-service DLL found in the System and WOW64 system directories,
+// waiting for each, then removes the text service's TIP key from both registry views where it is
+// still there.
+void UnregisterTextService();
+
+// Whether the text service's TIP key exists in either registry view.
+bool TextServiceRegistered();

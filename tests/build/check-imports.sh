@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # check-imports.sh PROGRAM...: every program must import system DLLs only (static C/C++ runtime and
-# zlib), so that setup.exe runs on a bare Windows.
+# zlib), so that setup.exe and the uninstaller run on a bare Windows.
 set -u
 # Windows matches DLL names without regard to case (the i686 import library names IMM32.DLL).
 shopt -s nocasematch

@@ -186,7 +186,7 @@ TEST(PayloadProgramTest, TheSetupHalfAndTheCompanionProgramsStartAndEndCleanly) 
         {setup + " regqu32=" + scratch.Path(), "0"},
         {setup, "1"}, {setup + " " + scratch.Path(), "1"},
         {MemberPath("quortavo.exe") + " qu", "0"}, {MemberPath("quortavo.exe"), "0"},
-        {MemberPath("quordel8.exe"), "0"}, {MemberPath("qrjcdir.exe"), "0"},
+        {MemberPath("qrjcdir.exe"), "0"},
     };
     for (const auto& [command, status] : runs) EXPECT_EQ(RunAndWait(command), status) << command;
     std::string line = "regqu32=" + scratch.Path() + "\r\n";

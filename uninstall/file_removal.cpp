@@ -1,0 +1,89 @@
+// RemoveOwnFile, RemoveUninstallerFile and RemoveOwnDirectory (see file_removal.h).
+#include "uninstall/file_removal.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <initializer_list>
+
+#include "common/install_state.h"
+#include "common/text.h"
+#include "platform/file_clearing.h"
+
+namespace {
+
+constexpr DWORD kLinkOrDirectory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+bool Schedule(const char* path) { return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE; }
+
+// Clears the way for a move: an earlier file under the aside name goes first. False when it stays.
+bool ClearAsideName(const char* aside) {
+    if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) return true;
+    if (!IsPlainFile(aside)) return false;
+    SetFileAttributesA(aside, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(aside) != FALSE;
+}
+
+bool DeleteNow(const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path) != FALSE;
+}
+
+}  // namespace
+
+bool IsPlainFile(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kLinkOrDirectory) == 0;
+}
+
+bool IsPlainDirectory(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kLinkOrDirectory) == FILE_ATTRIBUTE_DIRECTORY;
+}
+
+void RemoveOwnFile(const char* path, RemovalTally* tally) {
+    if (!IsPlainFile(path)) return;
+    if (DeleteNow(path)) {
+        ++tally->removed;
+        return;
+    }
+    char aside[MAX_PATH];
+    for (char digit : {'2', '1'}) {
+        // A file under an aside name of its own has nowhere further to go.
+        if (!AsideName(path, digit, aside, sizeof aside) || std::strcmp(aside, path) == 0) continue;
+        if (ClearAsideName(aside) && MoveFileExA(path, aside, 0)) {
+            if (Schedule(aside)) ++tally->scheduled;
+            return;
+        }
+    }
+    if (Schedule(path)) ++tally->scheduled;
+}
+
+void RemoveUninstallerFile(const char* path, RemovalTally* tally) {
+    if (!IsPlainFile(path)) return;
+    if (DeleteNow(path)) {
+        ++tally->removed;
+        return;
+    }
+    char temporary[MAX_PATH];
+    char moved[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temporary, temporary);
+    // GetTempFileNameA makes the file, which the move then replaces.
+    if (length > 0 && length < sizeof temporary && GetTempFileNameA(temporary, "qud", 0, moved) != 0) {
+        if (MoveFileExA(path, moved, MOVEFILE_REPLACE_EXISTING)) {
+            Schedule(moved);
+            return;
+        }
+        DeleteFileA(moved);
+    }
+    Schedule(path);
+}
+
+void RemoveOwnDirectory(const char* path, bool filesScheduledInside) {
+    char directory[kPathCapacity];
+    if (!CopyText(directory, path)) return;
+    std::size_t length = std::strlen(directory);
+    if (length > 3 && directory[length - 1] == '\\') directory[length - 1] = '\0';
+    if (!IsPlainDirectory(directory) || RemoveDirectoryA(directory)) return;
+    if (filesScheduledInside) Schedule(directory);
+}

@@ -1,0 +1,32 @@
+// quordel8.exe, the input method's uninstaller (see README.md): started without words it asks
+// before removing anything; "/S" (in any capitals) removes the input method without a question or a
+// message and keeps the user's data. The exit codes are those of uninstall_procedure.h.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "uninstall/self_copy.h"
+#include "uninstall/uninstall_procedure.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    bool silent = false;
+    bool workingCopy = false;
+    for (int i = 1; i < __argc; ++i) {
+        if (_stricmp(__argv[i], "/S") == 0) silent = true;
+        if (_stricmp(__argv[i], kWorkingCopyWord) == 0) workingCopy = true;
+    }
+    // The process must not hold a directory of ours as its current one (which keeps it from being
+    // removed); the System directory is always there.
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length > 0 && length < sizeof system) SetCurrentDirectoryA(system);
+
+    if (workingCopy) {
+        ScheduleOwnDeletion();
+    } else {
+        int exitCode = 0;
+        if (RunWorkingCopy(silent, &exitCode)) return exitCode;
+    }
+    return RunUninstall(silent);
+}
