@@ -1,7 +1,7 @@
 // The uninstaller on fresh machines. Installs are made in-process, as the silent install and the
-// window make them; the real quordel8.exe that they place in the Windows directory removes them
-// (in-process only where its questions are answered). The machine is recorded before the install
-// and compared after the last uninstall.
+// window make them, and once through the real setup.exe's window; the real quordel8.exe that they
+// place in the Windows directory removes them. The machine is recorded before the install and
+// compared after the uninstalls.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -26,6 +26,7 @@
 #include "tests/support/command_log.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"
+#include "tools/walker/setup_driver.h"
 #include "uninstall/uninstall_procedure.h"
 
 namespace {
@@ -106,6 +107,15 @@ Ids Differences(const Snapshot& before, const Snapshot& after) {
         if (!before.contains(name) && !own(name)) changes.push_back("+ " + name);
     }
     return changes;
+}
+
+// What an uninstall that keeps the data leaves: the install directory with the user's data and the
+// path file that leads the next install to it.
+Ids KeptChanges() {
+    Ids kept = {"+ C:\\Program Files\\quorel8", "+ " + WindowsDir() + "\\quorpat8.quh"};
+    for (const std::string& name : kKeptFiles) kept.push_back("+ " + kDir + name);
+    std::sort(kept.begin(), kept.end());
+    return kept;
 }
 
 // The files Windows is to delete when it next starts, as MoveFileEx recorded them.
@@ -193,10 +203,7 @@ protected:
 
         EXPECT_EQ(Uninstall("/s"), 0u);
         ExpectRemoved();
-        Ids kept = {"+ C:\\Program Files\\quorel8", "+ " + WindowsDir() + "\\quorpat8.quh"};
-        for (const std::string& name : kKeptFiles) kept.push_back("+ " + kDir + name);
-        std::sort(kept.begin(), kept.end());
-        EXPECT_EQ(Differences(before, Record()), kept);
+        EXPECT_EQ(Differences(before, Record()), KeptChanges());
         EXPECT_EQ(ReadFileBytes("D:\\quorel8\\quorpat8.quh"), kDir);
         // The program started from the Windows directory waits in the temporary directory for the
         // restart, as anything of ours there does.
@@ -242,6 +249,52 @@ TEST_F(UninstallTest, RoundTripOfTheTsfInterface) {
     Ids log = WaitForLogLines(kRegsvr32Log, 8);
     std::erase_if(log, [](const std::string& line) { return line.find("/u") == std::string::npos; });
     EXPECT_EQ(log, (Ids{unregistered[0], unregistered[1], unregistered[0], unregistered[1]}));
+}
+
+// The Wubi edition with TSF installed through the real setup.exe's window, every box answered as a
+// user would, to the finished page and out; then removed by the installed uninstaller started
+// without words, as Windows' list of installed programs starts it, answered Yes twice: remove, and
+// keep the data. Only the kept data and its path file are left.
+TEST_F(UninstallTest, RoundTripOfAnInstallThroughTheWindow) {
+    const Snapshot before = Record();
+    SetupProcess setup;
+    SetupWindow window;
+    ASSERT_TRUE(StartProgram(HostPath(QUOR_SETUP_EXE), L"", &setup));
+    ASSERT_TRUE(window.Attach(&setup));
+    for (POINT point : {kWubiPoint, kTsfPoint, kNextPoint}) window.Click(point.x, point.y);
+    window.Settle();
+    window.Type(kMobileEditY, L"13812345678");
+    window.Type(kNameEditY, L"王小明");
+    window.Type(kPasswordEditY, L"abc123");
+    std::vector<MessageBoxInfo> boxes;
+    for (int click = 0; click < 2; ++click) {  // to the install page, then the install
+        window.Click(kNextPoint.x, kNextPoint.y);
+        window.Settle(&boxes);
+    }
+    EXPECT_STREQ(PageName(PageOf(window.Picture())), PageName(SeenPage::kFinished));
+    for (int click = 0; click < 2; ++click) window.Click(kNextPoint.x, kNextPoint.y);
+    EXPECT_TRUE(window.Settle(&boxes));
+    EXPECT_EQ(setup.Wait(30000), 0u);
+    ASSERT_EQ(boxes.size(), 2u);  // the skin dialog, then the closing message
+    EXPECT_EQ(boxes[1].text, L"安装完毕，如不能使用，请重新启动计算机！");
+    EXPECT_TRUE(HoldsMember(SystemDir() + "\\quorsrf6.dll", "qsrf764.dll"));  // its form before Windows 10
+    ASSERT_TRUE(WriteFileBytes(kDir + "userck.txt", "用户词组"));
+
+    SetupProcess uninstaller;
+    const std::string program = WindowsDir() + "\\quordel8.exe";
+    ASSERT_TRUE(StartProgram(std::wstring(program.begin(), program.end()), L"", &uninstaller));
+    std::vector<std::wstring> texts;  // shown by its working copy, another process
+    for (MessageBoxInfo box; texts.size() < 3 && WaitForMessageBox(0, 30000, &box);) {
+        texts.push_back(box.caption + L": " + box.text);
+        AnswerMessageBox(box.window, DefaultAnswer(box));
+        while (IsWindow(box.window) && IsWindowVisible(box.window)) Sleep(5);
+    }
+    EXPECT_EQ(uninstaller.Wait(60000), 0u);
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], L"智能岚石: 确实要从本机卸载智能岚石输入平台吗？");
+    EXPECT_NE(texts[2].find(L"词组等数据文件和设置保留在C:\\Program Files\\quorel8"), std::wstring::npos) << texts[2];
+    ExpectRemoved();
+    EXPECT_EQ(Differences(before, Record()), KeptChanges());
 }
 
 // Faults around IMM installs, one after another on one machine: what each row arranges after the
