@@ -4,6 +4,7 @@
 #include "app/admin_probe.h"
 #include "app/main_window.h"
 #include "app/payload_resource.h"
+#include "archive/user_backup.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
@@ -25,7 +26,17 @@ int RunSilentInstall() {
     g_state.interfaceChoice = kInterfaceImm;
     g_state.systemBits = 0;
     g_state.isWindows10 = 0;
+    // The user's earlier data is packed before anything of the install is written and put back after
+    // it, as the window does for a user who keeps it; only the report of a success is left out.
+    g_state.backupState = kBackupNone;
+    if (g_state.payload != nullptr && g_state.workBuffer != nullptr && CollectBackup()) {
+        g_state.backupState = kBackupRestoreWanted;
+    }
     RunInstall();
+    if (g_state.backupState == kBackupRestoreWanted && !(g_state.installFaults & kFaultNotStarted) &&
+        !RestoreBackup(false)) {
+        g_state.installFaults |= kFaultRestoreFailed;
+    }
     FreeWorkBuffer();
     ReleasePayload();
     return SilentInstallExitCode(g_state.installFaults);
@@ -51,6 +62,7 @@ int SilentInstallExitCode(int installFaults) {
     int code = kExitSuccess;
     if (installFaults & kFaultIncompleteExtraction) code |= kExitIncompleteExtraction;
     if (installFaults & kFaultSystemCopy) code |= kExitSystemCopyFailed;
+    if (installFaults & kFaultRestoreFailed) code |= kExitRestoreFailed;
     return code;
 }
 

@@ -190,11 +190,11 @@ void AskToKeepEarlierData() {
     if (ShowMessageW(KeepDataQuestion(), kCaptionSetupW, MB_YESNO) == IDYES) g_state.backupState = kBackupRestoreWanted;
 }
 
-void RestoreBackup() {
+bool RestoreBackup(bool reportSuccess) {
     unsigned char* buffer = g_state.workBuffer;
-    if (buffer == nullptr) return;
+    if (buffer == nullptr) return false;
     char archivePath[MAX_PATH];
-    if (!InstallDirPath(kBackupArchiveName, archivePath, sizeof archivePath)) return;
+    if (!InstallDirPath(kBackupArchiveName, archivePath, sizeof archivePath)) return false;
     if (g_state.previousInstallDir[0] != '\0' && !SameDirectory(g_state.installDir, g_state.previousInstallDir)) {
         char earlier[kPreviousDirCapacity + sizeof kBackupArchiveName];
         if (FormatText(earlier, "%s%s", g_state.previousInstallDir, kBackupArchiveName)) {
@@ -204,7 +204,7 @@ void RestoreBackup() {
 
     LockedGlobalMemory block;
     std::size_t read = 0;
-    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return;
+    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return false;
 
     ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize);
 
@@ -214,9 +214,12 @@ void RestoreBackup() {
                                  reinterpret_cast<const char*>(buffer + kRestoreExemptionOffset));
     if (report[0] != '\0') {
         ShowVerifyReport(report, kRestoreExemptionOffset, kRestoreFailedClosing);
-        return;
+        return false;
     }
-    wchar_t text[64];
-    FormatTextW(text, L"成功恢复了%d个原有数据文件！", passed);
-    ShowMessageW(text, kCaptionProductW, MB_OK);
+    if (reportSuccess) {
+        wchar_t text[64];
+        FormatTextW(text, L"成功恢复了%d个原有数据文件！", passed);
+        ShowMessageW(text, kCaptionProductW, MB_OK);
+    }
+    return true;
 }
