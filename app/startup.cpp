@@ -62,6 +62,7 @@ int SilentInstallExitCode(int installFaults) {
     int code = kExitSuccess;
     if (installFaults & kFaultIncompleteExtraction) code |= kExitIncompleteExtraction;
     if (installFaults & kFaultSystemCopy) code |= kExitSystemCopyFailed;
+    if (installFaults & kFaultNotRegistered) code |= kExitNotRegistered;
     if (installFaults & kFaultRestoreFailed) code |= kExitRestoreFailed;
     return code;
 }
