@@ -165,7 +165,7 @@ bool RemoveName(const char* path) {
     return Widen(path, wide) && RemoveNameW(wide);
 }
 
-bool IsPlainDirectory(const char* path) {
+bool IsRealDirectory(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);

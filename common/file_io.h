@@ -26,7 +26,7 @@ UniqueHandle OpenPlainFile(const char* path);
 bool RemoveName(const char* path);
 
 // Whether the path names a directory that is not a link to another one.
-bool IsPlainDirectory(const char* path);
+bool IsRealDirectory(const char* path);
 
 // Replaces whatever is at the name by a new file holding the bytes: RemoveName, then a creation that
 // fails when anything is at the name again. False when the path is empty, the file cannot be created

@@ -15,9 +15,9 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "archive/quz_format.h"
-#include "e2e/setup_driver.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"
+#include "tools/walker/setup_driver.h"
 
 namespace {
 

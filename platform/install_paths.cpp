@@ -101,7 +101,7 @@ void WritePathFiles() {
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && RemoveDirectoryA(folder)) {
         CreateDirectoryA(folder, nullptr);
     }
-    if (folder[0] != '\0' && !IsPlainDirectory(folder)) return;
+    if (folder[0] != '\0' && !IsRealDirectory(folder)) return;
     if (FormatText(path, "%s%s", folder, kPathFileName)) WriteWholeFile(path, dir, length);
 }
 
