@@ -4,6 +4,8 @@
 #include "app/admin_probe.h"
 #include "app/main_window.h"
 #include "app/payload_resource.h"
+#include "archive/user_backup.h"
+#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/text.h"
@@ -15,6 +17,7 @@ namespace {
 constexpr wchar_t kNeedsAdminText[] =
     L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，"
     L"在弹出菜单中点击“以管理员身份运行”）";
+constexpr wchar_t kAlreadyRunningText[] = L"另一个智能岚石安装程序正在运行，请等它结束后再运行本安装程序。";
 constexpr wchar_t kPathTooLongText[] =
     L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。安装程序将退出，没有做任何改动。";
 
@@ -25,7 +28,17 @@ int RunSilentInstall() {
     g_state.interfaceChoice = kInterfaceImm;
     g_state.systemBits = 0;
     g_state.isWindows10 = 0;
+    // The user's earlier data is packed before anything of the install is written and put back after
+    // it, as the window does for a user who keeps it; only the report of a success is left out.
+    g_state.backupState = kBackupNone;
+    if (g_state.payload != nullptr && g_state.workBuffer != nullptr && CollectBackup()) {
+        g_state.backupState = kBackupRestoreWanted;
+    }
     RunInstall();
+    if (g_state.backupState == kBackupRestoreWanted && !(g_state.installFaults & kFaultNotStarted) &&
+        !RestoreBackup(false)) {
+        g_state.installFaults |= kFaultRestoreFailed;
+    }
     FreeWorkBuffer();
     ReleasePayload();
     return SilentInstallExitCode(g_state.installFaults);
@@ -51,6 +64,8 @@ int SilentInstallExitCode(int installFaults) {
     int code = kExitSuccess;
     if (installFaults & kFaultIncompleteExtraction) code |= kExitIncompleteExtraction;
     if (installFaults & kFaultSystemCopy) code |= kExitSystemCopyFailed;
+    if (installFaults & kFaultNotRegistered) code |= kExitNotRegistered;
+    if (installFaults & kFaultRestoreFailed) code |= kExitRestoreFailed;
     return code;
 }
 
@@ -69,6 +84,14 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand
     // A refused start installs nothing; a silent install asked for says so in its exit code.
     const int runMode = ChooseRunMode(commandLine);
     const int refusedCode = runMode == kRunModeSilent ? kExitNotStarted : kExitSuccess;
+    // One setup at a time on the machine, in any session: two would race each other over the path
+    // files, the install directory and the system copies. Taken before anything is written.
+    SetLastError(ERROR_SUCCESS);
+    UniqueHandle oneSetup(CreateMutexW(nullptr, FALSE, kSetupMutexName));
+    if (!oneSetup || GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (runMode != kRunModeSilent) ShowMessageW(kAlreadyRunningText, kCaptionSetupW, MB_OK);
+        return refusedCode;
+    }
     // The install directory must fit its 200 bytes: refuse before anything is written.
     if (!GetInstallDir()) {
         ShowMessageW(kPathTooLongText, kCaptionSetupW, MB_OK);

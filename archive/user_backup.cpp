@@ -1,7 +1,8 @@
 // CollectBackup, AppendToBackup, the keep-data question and RestoreBackup (see user_backup.h). The
 // backup archive is written record by record with the archive writer's head and header layout; it
 // lies in a directory ordinary users can write, so both the append and the restore go through the
-// bounded walker, and the restore through its member-name rules, like any other archive.
+// bounded walker, and the restore through its member-name rules, like any other archive, and every
+// file is read and written there through the helpers that refuse links.
 #include "archive/user_backup.h"
 
 #include <windows.h>
@@ -95,22 +96,19 @@ bool FindAppendPosition(const unsigned char* archive, std::size_t size, const ch
     return true;
 }
 
-// Reads the archive's header and finds where the next record goes; an archive that does not exist
-// yet is created with a fresh header and no members.
-bool PrepareAppend(const char* archiveName, const char* name, unsigned char* header, std::size_t* position) {
+// Reads the archive and finds where the next record goes; an archive that does not exist yet is
+// created with a fresh header and no members.
+bool PrepareAppend(const char* archiveName, const char* name, LockedGlobalMemory* archive, std::size_t* position) {
     char archivePath[MAX_PATH];
     if (!InstallDirPath(archiveName, archivePath, sizeof archivePath)) return false;
     if (GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES) {
-        WriteArchiveHeader(header, ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
+        if (!archive->Allocate(GMEM_FIXED, kArchiveHeaderSize)) return false;
+        WriteArchiveHeader(archive->Bytes(), ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
         *position = kArchiveHeaderSize;
-        return WriteInstalled(archiveName, header, kArchiveHeaderSize);
+        return WriteInstalled(archiveName, archive->Bytes(), kArchiveHeaderSize);
     }
-    LockedGlobalMemory archive;
     std::size_t size = 0;
-    if (!ReadWholeFile(archivePath, &archive, &size)) return false;
-    if (!FindAppendPosition(archive.Bytes(), size, name, position)) return false;
-    std::memcpy(header, archive.Bytes(), kArchiveHeaderSize);
-    return true;
+    return ReadWholeFile(archivePath, archive, &size) && FindAppendPosition(archive->Bytes(), size, name, position);
 }
 
 bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
@@ -121,9 +119,9 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     char name[kBackupNameLimit + 1];
     if (!MemberNameOf(filePath, name, sizeof name)) return false;
 
-    unsigned char header[kArchiveHeaderSize];
+    LockedGlobalMemory archive;
     std::size_t position = 0;
-    if (!PrepareAppend(archiveName, name, header, &position)) return false;
+    if (!PrepareAppend(archiveName, name, &archive, &position)) return false;
 
     LockedGlobalMemory file;
     std::size_t length = 0;
@@ -131,28 +129,27 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     char digest[kDigestTextSize];
     Md5Text(file.Data(), length, digest);
 
-    // The record in one block: its head, then the compressed form, which may take as many bytes as
-    // the file but at least 8 KiB.
+    // The archive as it will be: its records so far, then the new record's head and compressed form,
+    // which may take as many bytes as the file but at least 8 KiB.
     uLongf compressedLength = static_cast<uLongf>(length > kMinimumCompressRoom ? length : kMinimumCompressRoom);
-    LockedGlobalMemory record;
-    if (!record.Allocate(GMEM_FIXED, kDigestRecordHeadSize + compressedLength)) return false;
-    unsigned char* compressed = record.Bytes() + kDigestRecordHeadSize;
-    if (compress(compressed, &compressedLength, file.Bytes(), static_cast<uLong>(length)) != Z_OK ||
+    LockedGlobalMemory result;
+    if (!result.Allocate(GMEM_FIXED, position + kDigestRecordHeadSize + compressedLength)) return false;
+    std::memcpy(result.Bytes(), archive.Bytes(), position);
+    unsigned char* head = result.Bytes() + position;
+    if (compress(head + kDigestRecordHeadSize, &compressedLength, file.Bytes(), static_cast<uLong>(length)) != Z_OK ||
         compressedLength == 0) {
         return false;
     }
-    if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, static_cast<std::uint32_t>(compressedLength),
-                        record.Bytes()) != WriteProblem::kNone) {
+    if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, static_cast<std::uint32_t>(compressedLength), head) !=
+        WriteProblem::kNone) {
         return false;
     }
     std::size_t recordSize = kDigestRecordHeadSize + compressedLength;
-    unsigned char newHeader[kArchiveHeaderSize];
-    std::memcpy(newHeader, header, sizeof newHeader);
-    if (!CountRecordInHeader(newHeader, recordSize)) return false;
+    if (!CountRecordInHeader(result.Bytes(), recordSize)) return false;
 
-    // The header is rewritten last: until then the archive's count does not include the new record.
-    return WriteIntoInstalled(archiveName, position, record.Bytes(), recordSize) &&
-           WriteIntoInstalled(archiveName, 0, newHeader, sizeof newHeader);
+    // Written anew, as everything in a folder ordinary users can write: a name there may have been
+    // made a link since it was read.
+    return WriteInstalled(archiveName, result.Bytes(), position + recordSize);
 }
 
 bool IsBackedUpUserFile(const char* name) {
@@ -193,11 +190,11 @@ void AskToKeepEarlierData() {
     if (ShowMessageW(KeepDataQuestion(), kCaptionSetupW, MB_YESNO) == IDYES) g_state.backupState = kBackupRestoreWanted;
 }
 
-void RestoreBackup() {
+bool RestoreBackup(bool reportSuccess) {
     unsigned char* buffer = g_state.workBuffer;
-    if (buffer == nullptr) return;
+    if (buffer == nullptr) return false;
     char archivePath[MAX_PATH];
-    if (!InstallDirPath(kBackupArchiveName, archivePath, sizeof archivePath)) return;
+    if (!InstallDirPath(kBackupArchiveName, archivePath, sizeof archivePath)) return false;
     if (g_state.previousInstallDir[0] != '\0' && !SameDirectory(g_state.installDir, g_state.previousInstallDir)) {
         char earlier[kPreviousDirCapacity + sizeof kBackupArchiveName];
         if (FormatText(earlier, "%s%s", g_state.previousInstallDir, kBackupArchiveName)) {
@@ -207,7 +204,7 @@ void RestoreBackup() {
 
     LockedGlobalMemory block;
     std::size_t read = 0;
-    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return;
+    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return false;
 
     ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize);
 
@@ -217,9 +214,12 @@ void RestoreBackup() {
                                  reinterpret_cast<const char*>(buffer + kRestoreExemptionOffset));
     if (report[0] != '\0') {
         ShowVerifyReport(report, kRestoreExemptionOffset, kRestoreFailedClosing);
-        return;
+        return false;
     }
-    wchar_t text[64];
-    FormatTextW(text, L"成功恢复了%d个原有数据文件！", passed);
-    ShowMessageW(text, kCaptionProductW, MB_OK);
+    if (reportSuccess) {
+        wchar_t text[64];
+        FormatTextW(text, L"成功恢复了%d个原有数据文件！", passed);
+        ShowMessageW(text, kCaptionProductW, MB_OK);
+    }
+    return true;
 }

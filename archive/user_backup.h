@@ -36,5 +36,7 @@ const wchar_t* KeepDataQuestion();
 void AskToKeepEarlierData();
 
 // Unpacks quorback.quz (copied first from the earlier install directory when that is another one)
-// into the install directory, checks the files and reports the outcome.
-void RestoreBackup();
+// into the install directory, checks the files and reports the outcome: a failure always, the number
+// of files restored when reportSuccess (the silent install leaves it out). True when the archive was
+// there and every file of it is in place; a missing or short archive is false without a message.
+bool RestoreBackup(bool reportSuccess = true);

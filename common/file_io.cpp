@@ -1,73 +1,222 @@
-// Whole-file reading and writing (see file_io.h).
+// Whole-file reading and writing (see file_io.h). Names are examined through handles opened with
+// FILE_FLAG_OPEN_REPARSE_POINT, so that a Windows link is itself the file looked at, and through the
+// final path of the handle, which is what gives a Unix symbolic link away under Wine: Wine shows it
+// as the file it leads to (no reparse attribute, the target's link count), deletes and moves that
+// target when asked to delete or move the link, and follows it when a file is created over it.
 #include "common/file_io.h"
-
-#include <windows.h>
 
 #include <climits>
 #include <cstdint>
 
 namespace {
 
-bool ReadUpTo(HFILE file, void* bytes, std::size_t length, std::size_t* read) {
-    UINT count = _lread(file, bytes, static_cast<UINT>(length));
-    if (count == static_cast<UINT>(HFILE_ERROR)) return false;
-    *read = count;
+// Paths are at most MAX_PATH narrow characters; final paths add the "\\?\" prefix.
+constexpr DWORD kWidePathCapacity = 2 * MAX_PATH;
+constexpr DWORD kClearedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+using FinalPathFunction = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+using SetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Both exist from Windows Vista on: they are looked up by name so that the program still starts on
+// Windows XP, where the attribute and link-count checks stand alone and names are changed by path.
+template <typename Function>
+Function Kernel32Function(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+}
+
+FinalPathFunction FinalPathCall() {
+    static const FinalPathFunction call = Kernel32Function<FinalPathFunction>("GetFinalPathNameByHandleW");
+    return call;
+}
+
+SetInformationFunction SetInformationCall() {
+    static const SetInformationFunction call = Kernel32Function<SetInformationFunction>("SetFileInformationByHandle");
+    return call;
+}
+
+// The narrow path as the A file functions would take it.
+bool Widen(const char* path, wchar_t* wide) {
+    if (path == nullptr || path[0] == '\0') return false;
+    UINT codePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
+    return MultiByteToWideChar(codePage, 0, path, -1, wide, static_cast<int>(kWidePathCapacity)) > 0;
+}
+
+bool FinalPath(HANDLE handle, wchar_t* out) {
+    DWORD length = FinalPathCall()(handle, out, kWidePathCapacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    return length > 0 && length < kWidePathCapacity;
+}
+
+bool SameIgnoringAsciiCase(const wchar_t* a, const wchar_t* b) {
+    for (;; ++a, ++b) {
+        wchar_t x = (*a >= L'A' && *a <= L'Z') ? *a - L'A' + L'a' : *a;
+        wchar_t y = (*b >= L'A' && *b <= L'Z') ? *b - L'A' + L'a' : *b;
+        if (x != y) return false;
+        if (x == L'\0') return true;
+    }
+}
+
+// Whether the open file is the one this very name holds: its final path must be the final path of the
+// folder the name is in, followed by the name. Windows can tell only from Vista on; without it true.
+bool ReachedByItsName(HANDLE file, const wchar_t* path) {
+    if (FinalPathCall() == nullptr) return true;
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/') name = p + 1;
+    }
+    wchar_t folder[kWidePathCapacity] = L".";
+    if (name != path) {
+        std::size_t length = static_cast<std::size_t>(name - path);
+        // A drive root keeps its backslash ("C:\"); any other folder is named without it.
+        if (length > 3 || path[1] != L':') --length;
+        for (std::size_t i = 0; i < length; ++i) folder[i] = path[i];
+        folder[length] = L'\0';
+    }
+    UniqueHandle folderHandle(CreateFileW(folder, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    wchar_t expected[kWidePathCapacity];
+    wchar_t actual[kWidePathCapacity];
+    if (!folderHandle || !FinalPath(folderHandle.Get(), expected) || !FinalPath(file, actual)) return false;
+    std::size_t length = 0;
+    while (expected[length] != L'\0') ++length;
+    if (length > 0 && expected[length - 1] != L'\\') expected[length++] = L'\\';
+    for (const wchar_t* p = name; *p != L'\0' && length + 1 < kWidePathCapacity; ++p) expected[length++] = *p;
+    expected[length] = L'\0';
+    return SameIgnoringAsciiCase(expected, actual);
+}
+
+// A plain file: no reparse point, no directory, one name only, and that name the path's.
+bool IsOwnPlainFile(HANDLE file, const wchar_t* path) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return info.nNumberOfLinks == 1 && ReachedByItsName(file, path);
+}
+
+UniqueHandle OpenPlainFileW(const wchar_t* path) {
+    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file || !IsOwnPlainFile(file.Get(), path)) return UniqueHandle();
+    return file;
+}
+
+void ClearAttributes(HANDLE file, const wchar_t* path) {
+    if (SetInformationFunction setInformation = SetInformationCall()) {
+        FILE_BASIC_INFO basic = {};  // zero times stay as they are
+        basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        setInformation(file, FileBasicInfo, &basic, sizeof basic);
+        return;
+    }
+    SetFileAttributesW(path, FILE_ATTRIBUTE_NORMAL);
+}
+
+// The name goes when the handle is closed.
+bool DeleteThroughHandle(HANDLE file, const wchar_t* path) {
+    if (SetInformationFunction setInformation = SetInformationCall()) {
+        FILE_DISPOSITION_INFO disposition = {TRUE};
+        return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition);
+    }
+    // Windows XP: DeleteFile removes the name itself, a link as the link.
+    return DeleteFileW(path);
+}
+
+bool RemoveNameW(const wchar_t* path) {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && RemoveDirectoryW(path);
+    }
+    UniqueHandle file(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    // A Windows link opened this way is the handle's own file, deleted as the link. What is reached by
+    // another name is a link Wine shows as its target: deleting through the handle would delete that.
+    bool link = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    if (!link && !ReachedByItsName(file.Get(), path)) return false;
+    // The attributes of a file with several hard links belong to all its names: they stay.
+    if (!link && info.nNumberOfLinks == 1 && (info.dwFileAttributes & kClearedAttributes)) {
+        ClearAttributes(file.Get(), path);
+    }
+    return DeleteThroughHandle(file.Get(), path);
+}
+
+bool ReadFrom(HANDLE file, void* buffer, std::size_t capacity, std::size_t* length) {
+    if (capacity > MAXDWORD) return false;
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, static_cast<DWORD>(capacity), &read, nullptr)) return false;
+    *length = read;
     return true;
-}
-
-UniqueHFile OpenForReading(const char* path) {
-    if (path == nullptr || path[0] == '\0') return UniqueHFile();
-    return UniqueHFile(_lopen(path, OF_READ));
-}
-
-bool WriteAll(HFILE file, const void* bytes, std::size_t length) {
-    if (length > UINT_MAX - 1) return false;
-    UINT written = _lwrite(file, static_cast<const char*>(bytes), static_cast<UINT>(length));
-    return written != static_cast<UINT>(HFILE_ERROR) && written == length;
 }
 
 }  // namespace
 
-bool WriteWholeFile(const char* path, const void* bytes, std::size_t length) {
-    if (path == nullptr || path[0] == '\0') return false;
-    UniqueHFile file(_lcreat(path, 0));
-    return file && WriteAll(file.Get(), bytes, length);
+UniqueHandle OpenPlainFile(const char* path) {
+    wchar_t wide[kWidePathCapacity];
+    return Widen(path, wide) ? OpenPlainFileW(wide) : UniqueHandle();
 }
 
-bool WriteIntoFile(const char* path, std::size_t offset, const void* bytes, std::size_t length) {
-    if (path == nullptr || path[0] == '\0' || offset > LONG_MAX) return false;
-    UniqueHFile file(_lopen(path, OF_WRITE));
-    if (!file) return false;
-    LONG position = static_cast<LONG>(offset);
-    return _llseek(file.Get(), position, FILE_BEGIN) == position && WriteAll(file.Get(), bytes, length);
+bool RemoveName(const char* path) {
+    wchar_t wide[kWidePathCapacity];
+    return Widen(path, wide) && RemoveNameW(wide);
+}
+
+bool IsRealDirectory(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool WriteWholeFile(const char* path, const void* bytes, std::size_t length) {
+    wchar_t wide[kWidePathCapacity];
+    if (!Widen(path, wide) || length > MAXDWORD) return false;
+    // What RemoveName cannot take away makes the creation fail: CREATE_NEW never opens an existing
+    // name, nor follows a link that is still (or again) there.
+    RemoveNameW(wide);
+    UniqueHandle file(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.Get(), bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
+}
+
+bool ReadFileStart(const char* path, void* buffer, std::size_t capacity, std::size_t* length) {
+    UniqueHandle file = OpenPlainFile(path);
+    return file && ReadFrom(file.Get(), buffer, capacity, length);
 }
 
 bool ReadWholeFile(const char* path, void* buffer, std::size_t capacity, std::size_t* length) {
-    UniqueHFile file = OpenForReading(path);
-    if (!file || capacity > UINT_MAX - 1) return false;
+    UniqueHandle file = OpenPlainFile(path);
     std::size_t read = 0;
-    if (!ReadUpTo(file.Get(), buffer, capacity, &read)) return false;
+    if (!file || !ReadFrom(file.Get(), buffer, capacity, &read)) return false;
     char beyond;
     std::size_t more = 0;
-    if (read == capacity && ReadUpTo(file.Get(), &beyond, 1, &more) && more == 1) return false;
+    if (read == capacity && ReadFrom(file.Get(), &beyond, 1, &more) && more == 1) return false;
     *length = read;
     return true;
 }
 
 bool ReadWholeFile(const char* path, LockedGlobalMemory* block, std::size_t* length, std::size_t spare) {
     block->Free();
-    UniqueHFile file = OpenForReading(path);
-    if (!file) return false;
-    LONG size = _llseek(file.Get(), 0, FILE_END);
-    if (size < 0 || _llseek(file.Get(), 0, FILE_BEGIN) != 0) return false;
-    std::size_t bytes = static_cast<std::size_t>(size);
+    UniqueHandle file = OpenPlainFile(path);
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > LONG_MAX) return false;
+    std::size_t bytes = static_cast<std::size_t>(size.QuadPart);
     if (spare > SIZE_MAX - bytes) return false;
     // An empty file without spare room still gets a block (GlobalAlloc of 0 bytes gives none).
     std::size_t room = bytes + spare > 0 ? bytes + spare : 1;
     if (!block->Allocate(GMEM_FIXED | GMEM_ZEROINIT, room)) return false;
-    if (!ReadUpTo(file.Get(), block->Data(), bytes, length)) {
+    if (!ReadFrom(file.Get(), block->Data(), bytes, length)) {
         block->Free();
         return false;
     }
     return true;
+}
+
+bool CopyWholeFile(const char* sourcePath, const char* targetPath) {
+    LockedGlobalMemory block;
+    std::size_t length = 0;
+    return ReadWholeFile(sourcePath, &block, &length) && WriteWholeFile(targetPath, block.Data(), length);
 }

@@ -32,6 +32,8 @@ constexpr int kBackupRestoreWanted = 2;
 constexpr int kFaultNotStarted = 1;             // no payload or work buffer: nothing was installed
 constexpr int kFaultIncompleteExtraction = 2;   // a payload member was not written and verified
 constexpr int kFaultSystemCopy = 4;             // a file could not be placed in a system directory
+constexpr int kFaultNotRegistered = 8;          // the IMM input method got no keyboard-layout entry
+constexpr int kFaultRestoreFailed = 16;         // the user's earlier data could not be put back
 
 // The work buffer shared, one use after another, by painting, extraction, backup, skins and detection.
 constexpr std::size_t kWorkBufferSize = 2097152;

@@ -1,10 +1,12 @@
-// System-directory copies (see system_copy.h). A copy's messages are shown after redirection has been
-// switched back on: the window procedure runs while a box is open, and none of its file accesses may
-// run with redirection off.
+// System-directory copies (see system_copy.h). Sources are read from the install directory only when
+// their names hold plain files: a link there is a missing source. A copy's messages are shown after
+// redirection has been switched back on: the window procedure runs while a box is open, and none of
+// its file accesses may run with redirection off.
 #include "deploy/system_copy.h"
 
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
 
 #include "common/file_io.h"
@@ -50,6 +52,10 @@ bool BuildPaths(const char* sourceName, const char* targetName) {
 
 CopyOutcome CopyQuietly(const char* sourceName, const char* targetName) {
     if (!BuildPaths(sourceName, targetName)) return CopyOutcome::kTargetStuck;
+    // The source lies where ordinary users can write: only a plain file is copied, one that no link
+    // leads to, and it is held so that its name cannot be replaced while CopyFileA reads it.
+    UniqueHandle source = OpenPlainFile(g_state.sourcePath);
+    if (!source) return CopyOutcome::kSourceMissing;
     SetFileAttributesA(g_state.destinationPath, FILE_ATTRIBUTE_ARCHIVE);
     if (CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE)) return CopyOutcome::kCopied;
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return CopyOutcome::kSourceMissing;
@@ -79,9 +85,17 @@ long FileSize(const char* path) {
     return _llseek(file.Get(), 0, FILE_END);
 }
 
+// Size of the install directory's plain file, or -1 when there is none (a link counts as none).
+long SourceSize(const char* path) {
+    UniqueHandle file = OpenPlainFile(path);
+    LARGE_INTEGER size;
+    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > LONG_MAX) return -1;
+    return static_cast<long>(size.QuadPart);
+}
+
 int CompareQuietly(const char* sourceName, const char* targetName) {
     bool formed = BuildPaths(sourceName, targetName);
-    long sourceSize = formed ? FileSize(g_state.sourcePath) : -1;
+    long sourceSize = formed ? SourceSize(g_state.sourcePath) : -1;
     if (sourceSize < 0) return kCompareNoSource;
     long targetSize = FileSize(g_state.destinationPath);
     if (targetSize < 0) return kCompareNoTarget;

@@ -1,7 +1,7 @@
 // The real setup.exe in its silent install mode on a fresh machine, under this program's Windows
 // version and code page: no window, exit code 0, everything an IMM install puts in place, the 64-bit
-// setup program started with the install directory, no process of its own left, and a second run that adds nothing and changes no
-// file.
+// setup program started with the install directory, no process of its own left, and a second run that
+// keeps the earlier data (its backup archive and the backup copies put back) and changes no other file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -57,12 +57,16 @@ int LayoutsOfTheInstalledIme() {
     return count;
 }
 
-// The install directory's files by path, but the 64-bit setup program's run log.
+// The install directory's files by path, but the 64-bit setup program's run log and what the backup
+// of the earlier data made.
 std::map<std::string, std::string> InstalledFiles() {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(kInstallDir)) {
         std::string path = entry.path().string();
-        if (entry.is_regular_file() && !path.ends_with("setupw64.log")) files[path] = ReadFileBytes(path).value_or("");
+        if (entry.is_regular_file() && !path.ends_with("setupw64.log") && !path.ends_with(".bak") &&
+            !path.ends_with("quorback.quz")) {
+            files[path] = ReadFileBytes(path).value_or("");
+        }
     }
     return files;
 }
@@ -84,7 +88,8 @@ protected:
         return StartProgram(HostPath(QUOR_SETUP_EXE), L"setqusrf32", &setup) ? setup.Wait(60000) : STILL_ACTIVE;
     }
 
-    void ExpectTheImmInputMethodInstalled() {
+    // A reinstall puts back the earlier quorpyck.bak, the backup copy of quorpyck.quh.
+    void ExpectTheImmInputMethodInstalled(bool reinstall = false) {
         const std::string dir = kInstallDir;
         // Every member but the code-page variants and the text-service DLLs stays as unpacked; the
         // phrase backup is converted and the 64-bit setup program carries the patched version text.
@@ -92,6 +97,7 @@ protected:
                                                "quorsrf.dll", "quorsrf6.dll", "qsrf732.dll", "qsrf764.dll"};
         std::vector<const char*> differing = gone;
         differing.insert(differing.end(), {"setupw64.exe", "quorcyzk.bak"});
+        if (reinstall) differing.push_back("quorpyck.bak");
         EXPECT_EQ(DifferingMembers(payload_), DifferingReport(differing));
         for (const char* name : gone) EXPECT_FALSE(FileExists(dir + name)) << name;
         EXPECT_TRUE(FileExists(dir + "setupw64.exe"));
@@ -117,7 +123,7 @@ protected:
     std::string payload_;
 };
 
-TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) {
+TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunKeepsTheEarlierData) {
     const Ids preloadBefore = Preload();
     const std::string started = "regqu32=" + std::string(kInstallDir);
     const std::string setupLog = std::string(kInstallDir) + "setupw64.log";
@@ -134,7 +140,9 @@ TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunChangesNothing) 
     ASSERT_TRUE(first.contains(std::string(kInstallDir) + "quortavo.exe"));
 
     ASSERT_EQ(RunSilentInstall(), 0u);
-    ExpectTheImmInputMethodInstalled();
+    ExpectTheImmInputMethodInstalled(true);
+    const std::string dir = kInstallDir;
+    EXPECT_EQ(ReadFileBytes(dir + "quorpyck.bak"), first.at(dir + "quorpyck.quh"));
     EXPECT_EQ(WaitForLogLines(setupLog.c_str(), 2), (std::vector<std::string>{started, started}));
     EXPECT_EQ(InstalledFiles(), first);
     EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kUninstallKey), uninstallEntries);

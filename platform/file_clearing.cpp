@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+#include "common/file_io.h"
 #include "common/text.h"
 
 namespace {
@@ -14,16 +15,7 @@ constexpr std::size_t kAsideDigitFromEnd = 5;
 
 }  // namespace
 
-int ForceDelete(const char* path) {
-    // Most targets do not exist yet: asking first spares the attribute change and the open, which
-    // under Wine each cost a round trip to the server, for every member of a fresh install.
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return 0;
-    SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
-    HFILE file = _lopen(path, OF_READ);
-    if (file == HFILE_ERROR) return 0;
-    _lclose(file);
-    return DeleteFileA(path) ? 0 : -1;
-}
+int ForceDelete(const char* path) { return RemoveName(path) ? 0 : -1; }
 
 bool AsideName(const char* path, char digit, char* out, std::size_t capacity) {
     if (!CopyText(out, capacity, path)) return false;
@@ -34,6 +26,9 @@ bool AsideName(const char* path, char digit, char* out, std::size_t capacity) {
 }
 
 bool RenameAside(const char* path) {
+    // Only a file that its own name holds is moved: a link moved under Wine would carry its target
+    // along into the folder.
+    if (!OpenPlainFile(path)) return false;
     // Room for a member path: an install directory of 200 bytes and a member name.
     char aside[MAX_PATH];
     for (char digit : {'2', '1'}) {

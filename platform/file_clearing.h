@@ -4,8 +4,9 @@
 
 #include <cstddef>
 
-// Clears read-only, hidden and system; returns 0 when the file is gone (deleted, or it cannot be
-// opened at all) and -1 when it is there and cannot be deleted.
+// Removes what is at the name (RemoveName: a plain file with its read-only, hidden and system
+// attributes cleared, a link as the link); returns 0 when nothing is left there and -1 when something
+// is there and cannot be removed.
 int ForceDelete(const char* path);
 
 // The name a file in use is moved aside to: the path with its fifth character from the end (before
@@ -13,7 +14,7 @@ int ForceDelete(const char* path);
 // long for out.
 bool AsideName(const char* path, char digit, char* out, std::size_t capacity);
 
-// Moves a file that cannot be deleted to the path with its fifth character from the end replaced by
-// '2' (quorel4.ime -> quorel2.ime), clearing that name first; when that move fails, tries once more
-// with '1' in the same place. True when the file was moved.
+// Moves a plain file (never a link) that cannot be deleted to the path with its fifth character from
+// the end replaced by '2' (quorel4.ime -> quorel2.ime), clearing that name first; when that move
+// fails, tries once more with '1' in the same place. True when the file was moved.
 bool RenameAside(const char* path);

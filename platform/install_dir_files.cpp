@@ -30,18 +30,22 @@ bool CopyInstalled(const char* from, const char* to) {
 
 bool CopyIntoInstallDir(const char* sourcePath, const char* name) {
     InstalledPath target(name);
-    return target && CopyFileA(sourcePath, target.text, FALSE);
+    return target && CopyWholeFile(sourcePath, target.text);
 }
 
 bool RenameInstalled(const char* from, const char* to) {
     InstalledPath source(from);
     InstalledPath target(to);
-    return source && target && std::rename(source.text, target.text) == 0;
+    if (!source || !target) return false;
+    // A link is never moved: under Wine the move would carry its target along into the folder. (The
+    // examining handle is closed first: while open, it keeps the name from being moved.)
+    if (!OpenPlainFile(source.text)) return false;
+    return std::rename(source.text, target.text) == 0;
 }
 
 bool RemoveInstalled(const char* name) {
     InstalledPath path(name);
-    return path && std::remove(path.text) == 0;
+    return path && RemoveName(path.text);
 }
 
 bool ForceDeleteInstalled(const char* name) {
@@ -57,9 +61,4 @@ bool RenameAsideInstalled(const char* name) {
 bool WriteInstalled(const char* name, const void* bytes, std::size_t length) {
     InstalledPath path(name);
     return path && WriteWholeFile(path.text, bytes, length);
-}
-
-bool WriteIntoInstalled(const char* name, std::size_t offset, const void* bytes, std::size_t length) {
-    InstalledPath path(name);
-    return path && WriteIntoFile(path.text, offset, bytes, length);
 }

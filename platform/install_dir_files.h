@@ -1,6 +1,7 @@
 // Changes to the files of the install directory, by name. Ordinary users can write in that folder,
-// so every copy, rename, removal and write the program makes there goes through these helpers: what
-// must be checked before writing into such a folder is then checked in one place.
+// so every copy, rename, removal and write the program makes there goes through these helpers, which
+// never write through a link found at a name, and never copy a file reached through one (see
+// common/file_io.h).
 #pragma once
 
 #include <cstddef>
@@ -8,26 +9,25 @@
 // Each forms the file's path with InstallDirPath and does nothing, answering false, when there is no
 // install directory or the path does not fit.
 
-// Copies the install directory's file over another of its files (overwriting).
+// Copies the install directory's plain file over another of its names (CopyWholeFile: the copy
+// replaces whatever was at the name).
 bool CopyInstalled(const char* from, const char* to);
 
-// Copies a file from elsewhere (a full path) over a file of the install directory.
+// Copies a plain file from elsewhere (a full path) over a name of the install directory.
 bool CopyIntoInstallDir(const char* sourcePath, const char* name);
 
-// Renames a file; fails when the new name exists.
+// Renames a plain file; fails when the new name exists or the old one is a link.
 bool RenameInstalled(const char* from, const char* to);
 
-// Deletes a file (a read-only one stays).
+// Removes what is at the name (RemoveName); true when nothing is left there.
 bool RemoveInstalled(const char* name);
 
-// ForceDelete: clears the attributes and deletes; true when the file is gone or was never there.
+// ForceDelete: true when nothing is left at the name.
 bool ForceDeleteInstalled(const char* name);
 
 // RenameAside: moves a file that cannot be deleted to a near name; true when it was moved.
 bool RenameAsideInstalled(const char* name);
 
-// Creates or truncates the file and writes the bytes; true when every byte was written.
+// Replaces what is at the name by a new file holding the bytes (WriteWholeFile); true when every
+// byte was written.
 bool WriteInstalled(const char* name, const void* bytes, std::size_t length);
-
-// Writes the bytes at the offset of an existing file, without truncating it.
-bool WriteIntoInstalled(const char* name, std::size_t offset, const void* bytes, std::size_t length);

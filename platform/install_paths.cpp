@@ -94,6 +94,14 @@ void WritePathFiles() {
     char folder[kPathCapacity];
     FindFixedDriveFolder(folder, sizeof folder);
     CreateDirectoryA(folder, nullptr);
+    // Any user may make the folder before the first install, as a link to another folder too: such a
+    // link is replaced by a real folder, and the file goes into nothing else.
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && RemoveDirectoryA(folder)) {
+        CreateDirectoryA(folder, nullptr);
+    }
+    if (folder[0] != '\0' && !IsRealDirectory(folder)) return;
     if (FormatText(path, "%s%s", folder, kPathFileName)) WriteWholeFile(path, dir, length);
 }
 

@@ -32,7 +32,9 @@ void ReadPathFile(bool intoPrevious);
 // Adds the trailing backslash to a non-empty g_state.installDir that lacks it (when it fits).
 void EndInstallDirWithBackslash();
 
-// Writes the install directory (with its trailing backslash, no NUL) into the path file(s).
+// Writes the install directory (with its trailing backslash, no NUL) into the path file(s), each
+// replacing whatever was at its name (WriteWholeFile: a read-only file or a link there included);
+// the second one only into a real folder, never through a link to another one.
 void WritePathFiles();
 
 // "x:\quorel8\" on the first of G: to C: that is a fixed drive, else the empty text.

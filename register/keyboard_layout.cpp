@@ -170,7 +170,8 @@ void RegisterImmInputMethod() { FinishImmRegistration(InstallImeFile()); }
 
 void FinishImmRegistration(bool installed) {
     g_state.registrationResult = installed ? 1 : 0;
-    if (!installed) WriteKeyboardLayoutEntry();
+    // The box of a failed manual entry has told the user; the silent install says so in its exit code.
+    if (!installed && !WriteKeyboardLayoutEntry()) g_state.installFaults |= kFaultNotRegistered;
     if (g_state.osMajorVersion <= 5) {
         FindImeInPreload();
         PromoteImeInPreload();
@@ -186,13 +187,13 @@ bool InstallImeFile() {
     return ImmInstallIMEW(path, kImeDescription) != nullptr;
 }
 
-void WriteKeyboardLayoutEntry() {
+bool WriteKeyboardLayoutEntry() {
     bool win9x = RefreshWin9xFlag();
 
     UniqueHKey layouts;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, layouts.Put()) != ERROR_SUCCESS) {
         ShowLayoutMessage(kMessageOpenLayouts, win9x);
-        return;
+        return false;
     }
 
     LayoutSearch search;
@@ -214,13 +215,13 @@ void WriteKeyboardLayoutEntry() {
         } else if (!MakeNewLayoutId(search.largest, id, sizeof id)) {
             layouts.Reset();
             ShowLayoutMessage(kMessageCreateLayout, win9x);
-            return;
+            return false;
         }
         if (RegCreateKeyExA(layouts.Get(), id, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, layout.Put(), nullptr) !=
             ERROR_SUCCESS) {
             layouts.Reset();
             ShowLayoutMessage(kMessageCreateLayout, win9x);
-            return;
+            return false;
         }
     }
 
@@ -228,4 +229,5 @@ void WriteKeyboardLayoutEntry() {
     layout.Reset();
     layouts.Reset();
     InsertIntoPreload(id);
+    return true;
 }

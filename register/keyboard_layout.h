@@ -13,7 +13,7 @@ constexpr unsigned kLayoutTextPrefixBytes = 16;
 
 // Installs quorel4.ime with the system's installer and falls back to the manual entry; on Windows XP
 // and earlier the input method is then moved to second place in the preload list. Sets
-// g_state.registrationResult.
+// g_state.registrationResult, and the kFaultNotRegistered bit when no keyboard layout was entered.
 void RegisterImmInputMethod();
 
 // The steps after the system's installer answered: kept apart so that the manual path can be run on
@@ -24,5 +24,6 @@ void FinishImmRegistration(bool installed);
 bool InstallImeFile();
 
 // Writes (or rewrites) the input method's Keyboard Layouts entry and adds it to the current user's
-// preload list. Failures are shown in a message box and end the operation.
-void WriteKeyboardLayoutEntry();
+// preload list. Failures are shown in a message box and end the operation. True when the entry was
+// written (whether or not the preload list could then be extended).
+bool WriteKeyboardLayoutEntry();

@@ -1,12 +1,12 @@
 // Settings and user files of the input method, written whole through the install directory's file
-// helpers.
+// helpers; the two read back first are read only when their names hold plain files, never links.
 #include "settings/settings_files.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "common/handles.h"
+#include "common/file_io.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/install_dir_files.h"
@@ -75,9 +75,8 @@ void TerminateField(char (&field)[N]) {
 bool ReadUserRecord() {
     char path[kPathCapacity];
     if (!InstallDirPath("quyhgl0.dat", path, sizeof path)) return false;
-    UniqueHFile file(_lopen(path, OF_READ));
-    if (!file) return false;
-    _lread(file.Get(), &g_state.user, sizeof g_state.user);
+    std::size_t read = 0;
+    if (!ReadFileStart(path, &g_state.user, sizeof g_state.user, &read)) return false;
     TerminateUserRecordFields(&g_state.user);
     return true;
 }
@@ -111,10 +110,8 @@ void WriteStatusWindowSettings() {
 
     char path[kPathCapacity];
     if (!InstallDirPath("quszsj43.quh", path, sizeof path)) return;
-    {
-        UniqueHFile existing(_lopen(path, OF_READ));
-        if (existing) _lread(existing.Get(), g_state.settingsRecord, kSettingsRecordSize);
-    }
+    std::size_t read = 0;
+    ReadFileStart(path, g_state.settingsRecord, kSettingsRecordSize, &read);
     ApplyEdits(g_state.settingsRecord);
     WriteInstalled("quszsj43.quh", g_state.settingsRecord, kSettingsRecordSize);
 }
