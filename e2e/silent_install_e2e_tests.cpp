@@ -111,7 +111,7 @@ protected:
                   Wide(WindowsDir() + "\\quordel8.exe"));
         EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, "quqrsjgl"), dir + "quortavo.exe qu");
         const std::string postPlatform = std::string(kUserAgentKey) + "\\Post Platform";
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, postPlatform.c_str(), "tavo8200"), "");
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, postPlatform.c_str(), "tavo8200"), "");
     }
 
     std::string payload_;

@@ -32,8 +32,7 @@ protected:
             CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     }
 
-    FileRestorer keepPathFile_{WindowsDir() + "\\quorpat8.quh"};
-    FileRestorer keepDriveFile_{"d:\\quorel8\\quorpat8.quh"};
+    Restorer keep_[2] = {KeepFile(WindowsDir() + "\\quorpat8.quh"), KeepFile("d:\\quorel8\\quorpat8.quh")};
 };
 
 TEST_F(SetupStartTest, OpensTheFixedSizeCentredMainWindow) {

@@ -56,8 +56,7 @@ protected:
 TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     // The System directory is shared with other tests: its files are put back (or away) afterwards.
     const std::string destination = SystemDir() + "\\quortst4.ime", aside = SystemDir() + "\\quortst2.ime";
-    FileRestorer keep[] = {FileRestorer(destination), FileRestorer(aside),
-                           FileRestorer(SystemDir() + "\\quortst1.ime")};
+    Restorer keep[] = {KeepFile(destination), KeepFile(aside), KeepFile(SystemDir() + "\\quortst1.ime")};
     const std::string box = " | 智能岚石(岚石五笔)安装";
     const std::string unpack = "安装包没有成功解压" + destination + "文件，请重新下载安装！" + box;
     const std::string copyPath = "没有成功复制" + destination + "文件，请退出安装程序并手动删除该文件后重新安装！" + box;
@@ -124,7 +123,7 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
 // off around each copy and each comparison.
 TEST_F(SystemCopyTest, PlacesTheImmVariantsOfTheCodePageThenTheFullFiles) {
     const std::string native = SystemDir() + "\\quorel4.ime", wow64 = WindowsDir() + "\\syswow64\\quorel4.ime";
-    FileRestorer keep[] = {FileRestorer(native), FileRestorer(wow64)};
+    Restorer keep[] = {KeepFile(native), KeepFile(wow64)};
     const bool big5 = g_state.oemCodePage == 950;
     const std::string v32 = big5 ? "321" : "320", v64 = big5 ? "641" : "640";
     const std::string full32 = ImeFile("el4", L" V8.6"), full64 = ImeFile("el64", L" V8.6");

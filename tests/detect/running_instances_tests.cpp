@@ -74,21 +74,6 @@ protected:
     std::vector<unsigned char> workBuffer_ = std::vector<unsigned char>(kWorkBufferSize);
 };
 
-TEST_F(RunningInstancesTest, TwoProgramsAreCountedAndListed) {
-    Host a(L"UITAVO", L"owned", L"A");
-    Host b(L"UITAVO", L"owned", L"B");
-    g_state.interfaceChoice = kInterfaceImm;
-
-    ListProgramsUsingIme();
-
-    EXPECT_EQ(g_state.detectionCount, 2);
-    // The order is that of EnumWindows (the stacking order).
-    std::wstring message = Message();
-    EXPECT_TRUE(message == Header(2) + Line(1, L"A") + Line(2, L"B") + kTrailer ||
-                message == Header(2) + Line(1, L"B") + Line(2, L"A") + kTrailer)
-        << "message has " << message.size() << " characters";
-}
-
 // One host per row: the window search and then the shared-memory test run against it.
 TEST_F(RunningInstancesTest, WhichWindowsAndWhichSharedMemoryCount) {
     std::wstring longTitle(250, L'x');
@@ -113,8 +98,6 @@ TEST_F(RunningInstancesTest, WhichWindowsAndWhichSharedMemoryCount) {
         {"child windows are not top-level", kInterfaceImm, L"UITAVO", L"child", L"-", L"Editor", 0, L"", 0},
         {"TSF class and memory while looking for IMM", kInterfaceImm, L"STATTAVO", L"owned", L"quoreltavo80", L"Editor",
          0, L"", 0},
-        {"IMM class and memory while looking for TSF", kInterfaceTsf, L"UITAVO", L"owned", L"quoreltavo", L"Editor", 0,
-         L"", 0},
         {"class name differing in case", kInterfaceImm, L"uitavo", L"owned", L"-", L"Editor", 0, L"", 0},
     };
     for (const Row& row : rows) {

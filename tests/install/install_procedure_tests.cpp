@@ -66,7 +66,7 @@ TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindow
         messages.shown.clear();
         messages.answers.assign({windows10 ? IDYES : IDNO});
         RemoveFile(kRegsvr32Log);
-        DeleteRegTree(HKEY_LOCAL_MACHINE, kTip);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
 
         RunInstall();
 

@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(InstallReportTest, NamesTheFirstCheckThatFails) {
-    FileRestorer keepSystemIme(SystemDir() + "\\quorel4.ime");
+    Restorer keep = KeepFile(SystemDir() + "\\quorel4.ime");
     WriteFileBytes(SystemDir() + "\\quorel4.ime", std::string(4000, 'q'));
 
     struct Row {

@@ -6,8 +6,7 @@
 #include <algorithm>
 
 #include "register/registry_entries.h"
-#include "tests/support/layout_fixture.h"
-#include "tests/support/registry_guard.h"
+#include "tests/support/test_support.h"
 
 namespace {
 
@@ -19,10 +18,9 @@ constexpr char kPostPlatform[] =
 
 class RegistryEntriesTest : public QuorTest {
 protected:
-    RegistryTreeGuard uninstall_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"};
-    RegistryTreeGuard run_{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run"};
-    RegistryTreeGuard userAgent_{HKEY_LOCAL_MACHINE,
-                                 L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent"};
+    Restorer keep_[3] = {KeepRegTree(HKEY_LOCAL_MACHINE, kUninstall), KeepRegTree(HKEY_LOCAL_MACHINE, kRun),
+                         KeepRegTree(HKEY_LOCAL_MACHINE,
+                                     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent")};
 };
 
 // Each writer runs twice over the entries of an earlier install: one entry of each remains, with
@@ -55,12 +53,12 @@ TEST_F(RegistryEntriesTest, EntriesReplaceThoseOfEarlierInstalls) {
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kUninstall), uninstall);
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kEntry, true), (Ids{"DisplayName", "UninstallString"}));
         // Written as UTF-16, read here in the process code page.
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "智能岚石8" + nul);
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"), WindowsDir() + "\\quordel8.exe" + nul);
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, kEntry, "DisplayName"), "智能岚石8" + nul);
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, kEntry, "UninstallString"), WindowsDir() + "\\quordel8.exe" + nul);
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kRun, true), (Ids{"other", "quqrsjgl"}));
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, kRun, "quqrsjgl"), command + nul);
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, kRun, "quqrsjgl"), command + nul);
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kPostPlatform, true), tokens);
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8200"), "");
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8200"), "");
     }
 }
 
