@@ -2,15 +2,12 @@
 // version and code page: no window, exit code 0, everything an IMM install puts in place, the 64-bit
 // setup program started with the install directory, no process of its own left, and a second run that adds nothing and changes no
 // file.
-#include <gtest/gtest.h>
 
 #include <windows.h>
 #include <tlhelp32.h>
 
 #include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "e2e/setup_driver.h"

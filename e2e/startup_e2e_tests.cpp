@@ -3,9 +3,6 @@
 // refusals of a silent install and of a too long Program Files path are tested in-process
 // (tests/app); a silent install that starts installs, so it runs on a fresh machine
 // (silent_install_e2e_tests).
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "app/main_window.h"
 #include "common/handles.h"
@@ -69,9 +66,7 @@ TEST_F(SetupStartTest, OpensTheFixedSizeCentredMainWindow) {
 
         PostMessageW(window, WM_CLOSE, 0, 0);
         EXPECT_EQ(setup.Wait(kWaitMs), 0u);
-        if (c.version == nullptr) {
-            EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\"));
-        }
+        if (c.version == nullptr) { EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\")); }
     }
 }
 

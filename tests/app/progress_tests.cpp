@@ -1,9 +1,6 @@
 // The progress bar drawn into a real window: the width rule of DrawProgressBar, and the main window's
 // progress display stopping short of the total; without a display (the silent install) nothing is
 // drawn.
-#include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include "app/progress_bar.h"
 #include "common/handles.h"

@@ -1,12 +1,5 @@
 // The status-window mode and skin dialog: the real dialog run modally on the test thread while a
 // second thread clicks it and reads it back, as a user would, in the form of each code page.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "app/skin_dialog.h"
 #include "common/install_state.h"

@@ -1,7 +1,6 @@
 // Run-mode words, the administrator probe and the starts that are refused before anything is
 // written, in-process (the silent install's exit code is shown by the install procedure's test). The probe's refusal is produced by holding the
 // path file open without write sharing (Wine runs as root here and ignores the read-only attribute).
-#include <gtest/gtest.h>
 
 #include "app/admin_probe.h"
 #include "app/main_window.h"

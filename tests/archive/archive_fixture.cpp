@@ -1,7 +1,6 @@
 // Archive test helpers (see archive_fixture.h).
 #include "tests/archive/archive_fixture.h"
 
-#include <windows.h>
 #include <zlib.h>
 
 #include <algorithm>

@@ -1,16 +1,13 @@
 // Install directory security on the test prefix: the program's descriptor, the user's entry, the
 // icacls and runas command lines as the stand-ins in the prefix record them, the captured output of
 // a command, and the application-package check over icacls listings.
-#include <gtest/gtest.h>
 
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
 
 #include <algorithm>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/handles.h"
 #include "common/install_state.h"

@@ -3,12 +3,6 @@
 // files of both passes with redirection switched off around each step (the WOW64 and 32-bit-system
 // lines through the scripted OS facts). The program also runs as system_copy_tests-cp950, where the
 // Big5 variants are placed.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -62,15 +56,10 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     const std::string copyPath = "没有成功复制" + destination + "文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     const std::string copyName = "没有成功复制quortst4.ime文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     constexpr DWORD kNotHeld = ~0u;
-    const struct {
-        const char* name;
-        const char* old;  // nullptr: neither a destination nor the source
-        DWORD attributes;
-        DWORD sharing;  // of a handle held on the destination during the copy
-        std::string expected;
-        const char* expectedAside;  // nullptr: not looked at
-        std::vector<std::string> texts;
-    } cases[] = {
+    // old: nullptr, neither a destination nor the source; sharing: of a handle held on the destination
+    // during the copy; expectedAside: nullptr, not looked at.
+    const struct { const char* name; const char* old; DWORD attributes, sharing; std::string expected;
+                   const char* expectedAside; Ids texts; } cases[] = {
         {"read-only", "old", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, kNotHeld, "the new input method",
          "an older aside file", {}},
         {"in use", "running", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -107,12 +96,8 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
         EXPECT_EQ(ShownBoxes(messages), c.texts);
         EXPECT_EQ(Read(destination), c.expected);
         // Wine lets this root process overwrite a read-only file: the attribute left is what tells.
-        if (c.old != nullptr) {
-            EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
-        }
-        if (c.expectedAside != nullptr) {
-            EXPECT_EQ(Read(aside), c.expectedAside);
-        }
+        if (c.old != nullptr) { EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY); }
+        if (c.expectedAside != nullptr) { EXPECT_EQ(Read(aside), c.expectedAside); }
         EXPECT_EQ(g_state.installFaults, c.texts.empty() ? 0 : kFaultSystemCopy);
     }
 }

@@ -1,12 +1,7 @@
 // Detection of programs that use the input method, against real windows and shared memory of
 // stand-in host programs.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -78,17 +73,9 @@ protected:
 TEST_F(RunningInstancesTest, WhichWindowsAndWhichSharedMemoryCount) {
     std::wstring longTitle(250, L'x');
     for (std::size_t i = 0; i < longTitle.size(); i += 10) longTitle[i] = L'国';
-    struct Row {
-        const char* name;
-        int interfaceChoice;
-        const wchar_t* className;
-        const wchar_t* link;
-        const wchar_t* mapping;
-        std::wstring title;
-        int count;
-        std::wstring listed;  // the title as listed; empty: not listed
-        int memory;
-    };
+    // listed: the title as listed (empty: not listed); memory: the count after the shared-memory test.
+    struct Row { const char* name; int interfaceChoice; const wchar_t *className, *link, *mapping; std::wstring title;
+                 int count; std::wstring listed; int memory; };
     const std::vector<Row> rows = {
         {"IMM window and memory", kInterfaceImm, L"UITAVO", L"owned", L"quoreltavo", L"Editor", 1, L"Editor", 1},
         {"TSF window and memory", kInterfaceTsf, L"STATTAVO", L"owned", L"quoreltavo80", L"Editor", 1, L"Editor", 1},

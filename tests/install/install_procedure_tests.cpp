@@ -4,12 +4,6 @@
 // registers them, with the keep-data question in both wordings; and the faults of an IMM install: a
 // payload member that cannot be unpacked and a System-directory destination held open, what the
 // user is told, and the silent install's exit code.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
 
 #include "app/startup.h"
 #include "archive/quz_format.h"

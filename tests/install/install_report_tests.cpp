@@ -1,13 +1,6 @@
 // The install report over an install directory built for each case: which check the one report
 // names, or none (the application-package listing comes from the stand-in icacls of the test
 // prefix).
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "common/install_state.h"
 #include "common/product.h"
@@ -58,14 +51,9 @@ TEST_F(InstallReportTest, NamesTheFirstCheckThatFails) {
     Restorer keep = KeepFile(SystemDir() + "\\quorel4.ime");
     WriteFileBytes(SystemDir() + "\\quorel4.ime", std::string(4000, 'q'));
 
-    struct Row {
-        const char* name;
-        int interfaceChoice;
-        int windows10;
-        const char* listing;  // nullptr: the stand-in's own listing, which grants full access
-        std::function<void()> change;
-        const char* failure;  // nullptr: every check passes
-    };
+    // listing nullptr: the stand-in's own, which grants full access; failure nullptr: every check passes.
+    struct Row { const char* name; int interfaceChoice, windows10; const char* listing; std::function<void()> change;
+                 const char* failure; };
     const std::vector<Row> rows = {
         {"complete IMM install", kInterfaceImm, 0, nullptr, [] {}, nullptr},
         {"directory missing", kInterfaceImm, 0, nullptr, [&] { RemoveTree(dir); }, "检测不到安装路径！"},
@@ -98,9 +86,7 @@ TEST_F(InstallReportTest, NamesTheFirstCheckThatFails) {
         MakeCompleteInstall();
         row.change();
         RemoveFile(kListingFile);
-        if (row.listing != nullptr) {
-            ASSERT_TRUE(WriteFileBytes(kListingFile, row.listing));
-        }
+        if (row.listing != nullptr) { ASSERT_TRUE(WriteFileBytes(kListingFile, row.listing)); }
         // Without its backslash, which the scan adds.
         CopyText(g_state.installDir, dir.substr(0, dir.size() - 1).c_str());
         g_state.interfaceChoice = row.interfaceChoice;

@@ -2,9 +2,6 @@
 // copy message), on Windows 10 the keys the DLLs' registration made (the hook message) and the five
 // categories added to them, then qrjcdir started at basic trust (recorded by the prefix's stand-in
 // runas) unless a message was shown.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <map>
 
@@ -30,29 +27,18 @@ protected:
 };
 
 TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
-    const std::string dll32(300, '3');
-    const std::string dll64(600, '6');
-    const std::string install = install_.Path();
-    const Files all64 = {{install + "quorsrf.dll", dll32},
-                         {install + "quorsrf6.dll", dll64},
-                         {wow64_ + "quorsrf.dll", dll32},
-                         {system_ + "quorsrf6.dll", dll64}};
+    const std::string dll32(300, '3'), dll64(600, '6'), install = install_.Path();
+    const Files all64 = {{install + "quorsrf.dll", dll32}, {install + "quorsrf6.dll", dll64},
+                         {wow64_ + "quorsrf.dll", dll32}, {system_ + "quorsrf6.dll", dll64}};
     const Files all32 = {{install + "quorsrf.dll", dll32}, {system_ + "quorsrf.dll", dll32}};
     auto with = [](Files files, const std::string& path, const char* bytes) {
         files.erase(path);
         if (bytes) files[path] = bytes;
         return files;
     };
-    struct Row {
-        const char* name;
-        int systemBits;
-        int interfaceChoice;
-        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key
-        // and the item keys of that many tested categories; -1, none.
-        int keys;
-        Files files;
-        const char* copyMessage;  // the file the copy message names; nullptr: none
-    };
+    // keys: 4, those the payload's DLL makes; 0 to 3, the text-service key and the item keys of that
+    // many tested categories; -1, none. copyMessage: the file the copy message names (nullptr: none).
+    struct Row { const char* name; int systemBits, interfaceChoice, keys; Files files; const char* copyMessage; };
     const std::vector<Row> rows = {
         {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
         {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
@@ -108,10 +94,9 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         // The categories go only under the parents that the registration made.
         bool added = keysTested && message.empty();
         for (const char* category : kAddedCategories) {
-            SCOPED_TRACE(category);
-            EXPECT_EQ(TipKeyPresent(ItemKey(category)), added);
-            EXPECT_EQ(TipKeyPresent(CategoryKey(category)), added && row.keys == 4);
-            EXPECT_EQ(TipKeyPresent(CategoryMemberKey(category)), added && row.keys == 4);
+            EXPECT_EQ((std::vector<bool>{TipKeyPresent(ItemKey(category)), TipKeyPresent(CategoryKey(category)),
+                                         TipKeyPresent(CategoryMemberKey(category))}),
+                      (std::vector<bool>{added, added && row.keys == 4, added && row.keys == 4})) << category;
         }
     }
 }

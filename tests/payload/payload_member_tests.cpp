@@ -1,6 +1,5 @@
 // The demo payload's programs as the build made them (reached through drive Z:): each is built for
 // its architecture and carries the version text the version patch rewrites, or none.
-#include <gtest/gtest.h>
 
 #include "archive/quz_format.h"
 #include "tests/support/test_support.h"

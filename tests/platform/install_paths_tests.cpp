@@ -2,11 +2,8 @@
 // files (also as install_paths_tests-winxp64), and the redirection switch of the OS facts through the
 // scripted facts (a WOW64 process, a 32-bit system). The target directories are tested with the
 // copies into them (system_copy_tests).
-#include <gtest/gtest.h>
 
 #include <cstring>
-#include <optional>
-#include <string>
 
 #include "common/install_state.h"
 #include "common/text.h"

@@ -1,7 +1,4 @@
 // The uninstall, autorun and user-agent entries: exact values and byte counts in the real registry.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <algorithm>
 

@@ -1,8 +1,5 @@
 // The text service: its place in the sort order and the regsvr32 runs of its registration (recorded
 // by the prefix's stand-in regsvr32, which registers the DLL as the real one does).
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include "register/text_service.h"
 #include "tests/support/command_log.h"
@@ -26,12 +23,7 @@ TEST_F(TextServiceTest, PositionInTheSortOrder) {
     hundred.push_back({kClsid});
     std::vector<SortItem> beyond = hundred;
     beyond.insert(beyond.begin(), {other});
-    struct Row {
-        const char* name;
-        std::vector<SortItem> items;
-        int position;
-        int first = 0;  // number of the first item
-    };
+    struct Row { const char* name; std::vector<SortItem> items; int position, first = 0; };  // first: its number
     const std::vector<Row> rows = {
         {"second", {{other}, {kClsid}}, 2},
         {"absent", {{other}}, 0},
@@ -70,12 +62,7 @@ TEST_F(TextServiceTest, RegistrationRunsRegsvr32OnTheSystemsDlls) {
     ASSERT_TRUE(CopyFileA((TestProgramDir() + "quorsrf6.dll").c_str(), dll.c_str(), FALSE));
     const std::string wow = "regsvr32 /s " + WindowsDir() + "\\syswow64\\quorsrf.dll";
     const std::string native = "regsvr32 /s " + dll;
-    struct Row {
-        const char* name;
-        void (*script)();
-        std::vector<std::string> commands;
-        int revertCalls;  // of the redirection switch
-    };
+    struct Row { const char* name; void (*script)(); Ids commands; int revertCalls; };  // of the redirection switch
     const std::vector<Row> rows = {
         {"32-bit system", [] { Script32BitSystem(); }, {"regsvr32 /s " + SystemDir() + "\\quorsrf.dll"}, 0},
         {"64-bit process", [] { UnscriptOsFacts(); }, {wow, native}, 0},

@@ -1,14 +1,9 @@
 // The settings and user files, byte for byte, in a scratch install directory, and in the real one
 // for the files written after the install directory is recomputed. The code page is the state field
 // the program fills from GetOEMCP() at start.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "common/install_state.h"
 #include "common/text.h"
