@@ -1,9 +1,9 @@
 // Run-mode words, the administrator probe and the starts that are refused before anything is
-// written, in-process (the silent install's exit code is shown by the install procedure's test). The probe's refusal is produced by holding the
-// path file open without write sharing (Wine runs as root here and ignores the read-only attribute).
+// written, in-process (the silent install's exit code is shown by the install procedure's test). The
+// probe's refusal is produced by holding the path file open without write sharing (Wine runs as root
+// here and ignores the read-only attribute).
 
 #include "app/admin_probe.h"
-#include "app/main_window.h"
 #include "app/startup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -16,12 +16,9 @@ constexpr char kEarlier[] = "D:\\Earlier\\quorel8\\";
 constexpr char kInstallDir[] = "C:\\Program Files\\quorel8\\";
 
 TEST(RunModeTest, ChoosesTheModeFromTheWords) {
-    const std::pair<const char*, int> cases[] = {
-        {"", kRunModeWindow}, {"/x-SetQuSrf32-y", kRunModeSilent}, {"setqusrf32 regqu32", kRunModeWindow},
-        {"REGQU32 setqusrf32", kRunModeWindow}, {"setqusrf3", kRunModeWindow}};
-    for (const auto& [commandLine, mode] : cases) {
-        SCOPED_TRACE(commandLine);
-        EXPECT_EQ(ChooseRunMode(commandLine), mode);
+    for (const auto& [commandLine, mode] : {std::pair{"", kRunModeWindow}, {"/x-SetQuSrf32-y", kRunModeSilent},
+                                            {"REGQU32 setqusrf32", kRunModeWindow}, {"setqusrf3", kRunModeWindow}}) {
+        EXPECT_EQ(ChooseRunMode(commandLine), mode) << commandLine;
     }
 }
 
@@ -93,20 +90,6 @@ TEST_F(StartupTest, AProgramFilesFolderTooLongIsRefusedBeforeAnythingIsWritten) 
         EXPECT_EQ(ReadFileBytes(PathFile()), std::string(kEarlier));
     }
     RemoveTree("D:\\long");
-}
-
-// A window class that cannot be registered (here: the name is taken) ends the program quietly.
-TEST_F(StartupTest, WindowModeEndsWithZeroWhenTheClassCannotBeRegistered) {
-    WNDCLASSA taken = {};
-    taken.lpfnWndProc = DefWindowProcA;
-    taken.hInstance = GetModuleHandleA(nullptr);
-    taken.lpszClassName = kMainWindowClass;
-    ASSERT_NE(RegisterClassA(&taken), 0);
-
-    EXPECT_EQ(RunSetupProgram(GetModuleHandleA(nullptr), "", SW_SHOW), 0);
-    EXPECT_EQ(g_state.mainWindow, nullptr);
-    EXPECT_TRUE(messages.shown.empty());
-    UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
 }
 
 }  // namespace

@@ -36,19 +36,6 @@ TEST(ArchiveFormatTest, OnlyBareTerminatedNamesPass) {
     EXPECT_EQ(CheckMemberName("abc", 3), NameProblem::kNotTerminated);
 }
 
-TEST(ArchiveFormatTest, VariantByteZeroSelectsDigestsAndAnythingElseThePlainVariant) {
-    for (char variantByte : {'0', 'U', '\0'}) {
-        SCOPED_TRACE(static_cast<int>(variantByte));
-        unsigned char header[kArchiveHeaderSize] = {'X', static_cast<unsigned char>(variantByte), 1, 2, 3, 4, 5, 0, 0, 0};
-        ArchiveHeader parsed;
-        ASSERT_TRUE(ParseArchiveHeader(header, sizeof header, &parsed));
-        EXPECT_EQ(parsed.variant, variantByte == '0' ? ArchiveVariant::kDigest : ArchiveVariant::kPlain);
-        EXPECT_EQ(parsed.totalSize, 0x04030201u);
-        EXPECT_EQ(parsed.count, 5u);
-        EXPECT_FALSE(ParseArchiveHeader(header, sizeof header - 1, &parsed));
-    }
-}
-
 TEST(ArchiveFormatTest, TheWriterLaysOutRecordsAndRefusesNamesThatDoNotFit) {
     std::vector<unsigned char> archive = NewArchive(ArchiveVariant::kPlain);
     ASSERT_EQ(AppendRecord(archive, "小天使.quz", nullptr, Bytes("abc"), 3), WriteProblem::kNone);

@@ -64,8 +64,6 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
          "an older aside file", {}},
         {"in use", "running", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_DELETE,
          "the new input method", "running", {}},
-        {"locked", "locked", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, "locked", nullptr,
-         {copyPath, copyPath, copyName}},
         {"locked, of the source's size", "an old input method!", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ,
          "an old input method!", nullptr, {copyPath}},
         {"locked so that not even its size can be read", "locked", FILE_ATTRIBUTE_NORMAL, 0, "locked", nullptr,

@@ -38,13 +38,12 @@ public:
             process_.Reset(process.hProcess);
             CloseHandle(process.hThread);
         }
-        for (int wait = 0; process_ && !window_ && wait < 400; ++wait) {
-            if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0) break;
+        // Up to a minute: under load 1000 windows take long.
+        for (int wait = 0; process_ && !window_ && wait < 1200 && WaitForSingleObject(process_.Get(), 50) == WAIT_TIMEOUT;
+             ++wait) {
             window_ = FindWindowW(L"QuorHostMain", title.c_str());
         }
-        DWORD exitCode = 0;
-        if (process_) GetExitCodeProcess(process_.Get(), &exitCode);
-        EXPECT_NE(window_, nullptr) << "host did not start; its exit code: " << exitCode;
+        EXPECT_NE(window_, nullptr) << "the host did not start";
     }
     ~Host() {
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -79,7 +78,6 @@ TEST_F(RunningInstancesTest, WhichWindowsAndWhichSharedMemoryCount) {
     const std::vector<Row> rows = {
         {"IMM window and memory", kInterfaceImm, L"UITAVO", L"owned", L"quoreltavo", L"Editor", 1, L"Editor", 1},
         {"TSF window and memory", kInterfaceTsf, L"STATTAVO", L"owned", L"quoreltavo80", L"Editor", 1, L"Editor", 1},
-        {"owned through another popup", kInterfaceImm, L"UITAVO", L"nested", L"-", L"Editor", 1, L"Editor", 0},
         {"no parent or owner: counted, not listed", kInterfaceImm, L"UITAVO", L"orphan", L"-", L"Editor", 1, L"", 0},
         {"250-character title", kInterfaceImm, L"UITAVO", L"owned", L"-", longTitle, 1, longTitle.substr(0, 199), 0},
         {"child windows are not top-level", kInterfaceImm, L"UITAVO", L"child", L"-", L"Editor", 0, L"", 0},

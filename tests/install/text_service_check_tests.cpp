@@ -43,7 +43,6 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
         {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
         {"64-bit copy missing", 64, kInterfaceTsf, 4, with(all64, system_ + "quorsrf6.dll", nullptr), "quorsrf6.dll"},
-        {"32-bit system, copy equal", 32, kInterfaceTsf, 4, all32, nullptr},
         {"32-bit system, copy differs", 32, kInterfaceTsf, 4, with(all32, system_ + "quorsrf.dll", "3"), "quorsrf.dll"},
         {"IMM compares and tests nothing", 64, kInterfaceImm, -1, {}, nullptr},
         {"no text-service key", 64, kInterfaceTsf, -1, all64, nullptr},

@@ -1,7 +1,6 @@
 // The settings and user files, byte for byte, in a scratch install directory, and in the real one
 // for the files written after the install directory is recomputed. The code page is the state field
 // the program fills from GetOEMCP() at start.
-
 #include <cstring>
 #include <map>
 
@@ -22,50 +21,43 @@ protected:
     ScratchDir scratch;
 };
 
-// WriteSettingsFiles recomputes the install directory: its files go into the real one, and are put
-// back as they were afterwards. Longer files from an earlier install are cut to the new contents.
+// WriteSettingsFiles recomputes the install directory: its files go into the real one, over longer
+// files of an earlier install, and are put back afterwards. Every byte of the user record goes out.
 TEST_F(SettingsFilesTest, WritesTheEditionFlagTheEmptyFilesTheNetworkSettingsAndTheUserRecord) {
     const std::string dir = "C:\\Program Files\\quorel8\\";
     const bool created = CreateDirectoryA(dir.c_str(), nullptr);
-    for (std::size_t i = 0; i < sizeof g_state.user; ++i) {  // every byte goes out, also those after each text
-        reinterpret_cast<unsigned char*>(&g_state.user)[i] = static_cast<unsigned char>(i * 7 + 3);
-    }
+    for (std::size_t i = 0; i < sizeof g_state.user; ++i) reinterpret_cast<char*>(&g_state.user)[i] = char(i * 7 + 3);
     CopyText(g_state.user.name, "张三");
-    const std::map<std::string, std::string> common = {
-        {"quoryhzc.dat", std::string(15, '\0')},
-        {"quordat.dat", std::string(1000, '\0')},
+    std::map<std::string, std::string> files = {
+        {"quoryhzc.dat", std::string(15, '\0')}, {"quordat.dat", std::string(1000, '\0')},
         {"qunetsj.dat", "QUNETURL1=\r\nQUNETURL2=\r\nQUNETTIME=1\r\nQUBJTIME=7\r\nQUWYTIME=3\r\nQUSJOFF=0\r\nQUNETTIME0=0\r\n"
                         "QUBJTIME0=0\r\nQUNEONE=1\r\n"},
-        {"quyhgl0.dat", std::string(reinterpret_cast<const char*>(&g_state.user), 492)},
-        {"wbpybz.quh", ""},
-    };
+        {"quyhgl0.dat", std::string(reinterpret_cast<const char*>(&g_state.user), 492)}, {"wbpybz.quh", ""}};
     {
         std::vector<Restorer> keep;
-        for (const auto& [name, bytes] : common) keep.push_back(KeepFile(dir + name));
+        for (const auto& [name, bytes] : files) keep.push_back(KeepFile(dir + name));
         for (int edition : {kEditionWubi, kEditionPinyin}) {
             SCOPED_TRACE(edition);
-            for (const auto& [name, bytes] : common) ASSERT_TRUE(WriteFileBytes(dir + name, std::string(3000, 'E')));
+            for (const auto& [name, bytes] : files) ASSERT_TRUE(WriteFileBytes(dir + name, std::string(3000, 'E')));
             g_state.edition = edition;
             CopyText(g_state.installDir, "D:\\stale\\");
-
             WriteSettingsFiles();
-
             EXPECT_EQ(std::string(g_state.installDir), dir);
-            EXPECT_EQ(ReadFileBytes(dir + "wbpybz.quh"),
-                      std::string(edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0", 11));
-            for (const auto& [name, bytes] : common) {
-                if (name != "wbpybz.quh") { EXPECT_EQ(ReadFileBytes(dir + name), bytes) << name; }
-            }
+            files["wbpybz.quh"] = std::string(edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0", 11);
+            for (const auto& [name, bytes] : files) EXPECT_EQ(ReadFileBytes(dir + name), bytes) << name;
         }
     }
     if (created) RemoveDirectoryA(dir.c_str());
 }
 
+// An earlier user record is read as far as it goes and its fields (50, 342, 100 bytes) are ended
+// inside themselves.
 TEST_F(SettingsFilesTest, AnEarlierUserRecordWithoutTerminatorsIsEndedInsideEachField) {
-    // The fields of 50, 342 and 100 bytes ended, from a record of 'z' bytes.
     auto ended = [](char c) { return std::string(49, c) + '\0' + std::string(341, c) + '\0' + std::string(99, c) + '\0'; };
-    const std::pair<std::string, std::string> cases[] = {  // the file, the record after reading
-        {std::string(492, '\xB0'), ended('\xB0')}, {std::string(600, 'A'), ended('A')}, {"abc", "abc" + ended('z').substr(3)}};
+    const std::pair<std::string, std::string> cases[] = {  // the file, the record after reading one of 'z' bytes
+        {std::string(600, 'A'), ended('A')}, {"abc", "abc" + ended('z').substr(3)},
+        {std::string("Li\0", 3) + std::string(47, 'n') + "139",  // a field with its NUL is kept as it is
+         std::string("Li\0", 3) + std::string(47, 'n') + "139" + ended('z').substr(53)}};
     for (const auto& [file, expected] : cases) {
         SCOPED_TRACE(file.substr(0, 3));
         std::memset(&g_state.user, 'z', sizeof g_state.user);
@@ -77,23 +69,25 @@ TEST_F(SettingsFilesTest, AnEarlierUserRecordWithoutTerminatorsIsEndedInsideEach
     EXPECT_FALSE(ReadUserRecord());
 }
 
-// The record written is the one read, edited: for the Pinyin edition under code page 950 these bytes,
-// and the status-window mode in bytes 0 and 0x15. A short record is completed from the working copy;
-// one kept from the earlier install is left alone. The install stamp is the tick count in digits.
-// Without an install directory neither lands in the current directory.
-TEST_F(SettingsFilesTest, EditsTheSettingsRecord) {
+// The record written is the one read, edited: for the Pinyin edition under code page 950 and the dual
+// window these bytes; the status-window mode goes into bytes 0 and 0x15. A short record is completed
+// from the working copy, one kept from the earlier install is left alone. The install stamp is the
+// tick count in digits. Without an install directory neither lands in the current directory.
+TEST_F(SettingsFilesTest, EditsTheSettingsRecordAndWritesTheInstallStamp) {
     const std::string base(200, '\x5A');
     std::string pinyin = base;
-    const std::pair<int, int> edits[] = {
-        {0x0F, 1}, {0x3E, 0}, {0x3F, 0}, {0x01, 1}, {0x2B, 1}, {0x13, 1}, {0x16, 0}, {0x19, 1}, {0x1B, 1},
-        {0x1C, 0}, {0x1D, 0}, {0x1E, 0}, {0x1F, 0}, {0x20, 0}, {0x21, 0}, {0x22, 0}, {0x23, 0}, {0x36, 0},
-        {0x40, 1}, {0x42, 0}, {0x43, 0}, {0x44, 0}, {0x45, 0}, {0x24, 0}, {0x2A, 1}, {0x46, 1}, {0x48, 1},
-        {0x4B, 0}, {0x50, 10}, {0x00, 4}, {0x15, 1}};
-    for (const auto& [offset, value] : edits) pinyin[offset] = static_cast<char>(value);
+    for (const auto& [offset, value] : std::map<int, char>{
+             {0x00, 4}, {0x01, 1}, {0x0F, 1}, {0x13, 1}, {0x15, 1}, {0x16, 0}, {0x19, 1}, {0x1B, 1}, {0x1C, 0},
+             {0x1D, 0}, {0x1E, 0}, {0x1F, 0}, {0x20, 0}, {0x21, 0}, {0x22, 0}, {0x23, 0}, {0x24, 0}, {0x2A, 1},
+             {0x2B, 1}, {0x36, 0}, {0x3E, 0}, {0x3F, 0}, {0x40, 1}, {0x42, 0}, {0x43, 0}, {0x44, 0}, {0x45, 0},
+             {0x46, 1}, {0x48, 1}, {0x4B, 0}, {0x50, 10}}) {
+        pinyin[offset] = value;
+    }
     g_state.backupState = kBackupTaken;
-    const struct { unsigned codePage; int edition, mode, byte00, byte15; } cases[] = {
-        {950, kEditionPinyin, 3, 4, 1}, {936, kEditionWubi, 1, 0, 0}, {936, kEditionWubi, 2, 1, 0},
-        {936, kEditionWubi, 4, 3, 1}, {936, kEditionWubi, 9, 0, 0}};
+    // Code page, edition, mode, then bytes 0, 1 and 0x15 as written.
+    const struct { unsigned codePage; int edition, mode; const char* bytes; } cases[] = {
+        {950, kEditionPinyin, 3, "\4\1\1"}, {936, kEditionWubi, 1, "\0\1\0"}, {936, kEditionWubi, 2, "\1\1\0"},
+        {936, kEditionWubi, 4, "\3\1\1"}, {936, kEditionWubi, 9, "\0\1\0"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code page " << c.codePage << ", mode " << c.mode);
         ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", base));
@@ -102,41 +96,33 @@ TEST_F(SettingsFilesTest, EditsTheSettingsRecord) {
         g_state.statusWindowMode = static_cast<std::uint8_t>(c.mode);
         WriteStatusWindowSettings();
         const std::string written = Read("quszsj43.quh");
+        EXPECT_EQ(written.substr(0, 2) + written[0x15], std::string(c.bytes, 3));
         if (c.edition == kEditionPinyin) { EXPECT_EQ(written, pinyin); }
-        EXPECT_EQ(written.substr(0, 2), (std::string{static_cast<char>(c.byte00), 1}));
-        EXPECT_EQ(written.substr(0x15, 1), std::string(1, static_cast<char>(c.byte15)));
     }
-
     RemoveFile(scratch.Path() + "quszsj43.quh");
     ResetInstallState();
     CopyText(g_state.installDir, scratch.Path().c_str());
     WriteStatusWindowSettings();
     const std::string fromWorkingCopy = Read("quszsj43.quh");
-    ResetInstallState();
-    CopyText(g_state.installDir, scratch.Path().c_str());
     ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", std::string(16, '\x77')));
     WriteStatusWindowSettings();
     EXPECT_EQ(Read("quszsj43.quh"), std::string("\0\1", 2) + std::string(14, '\x77') + fromWorkingCopy.substr(16));
-
-    g_state.backupState = kBackupRestoreWanted;
     ASSERT_TRUE(WriteFileBytes(scratch.Path() + "quszsj43.quh", std::string(200, '\x33')));
+    g_state.backupState = kBackupRestoreWanted;
     WriteStatusWindowSettings();
     EXPECT_EQ(Read("quszsj43.quh"), std::string(200, '\x33'));
 
-    // The install stamp: the tick count in digits, over a longer file.
     ASSERT_TRUE(WriteFileBytes(scratch.Path() + "install.quh", std::string(40, 'x')));
     const DWORD before = GetTickCount();
     WriteInstallStamp();
     const std::string stamp = Read("install.quh");
     ASSERT_TRUE(!stamp.empty() && stamp.size() <= 11 && stamp.find_first_not_of("-0123456789") == std::string::npos);
-    EXPECT_GE(static_cast<DWORD>(std::stol(stamp)), before);
-    EXPECT_LE(static_cast<DWORD>(std::stol(stamp)), GetTickCount());
+    EXPECT_TRUE(DWORD(std::stol(stamp)) >= before && DWORD(std::stol(stamp)) <= GetTickCount()) << stamp;
 
+    for (const char* name : {"quszsj43.quh", "install.quh"}) RemoveFile(scratch.Path() + name);
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     SetCurrentDirectoryA(scratch.Path().c_str());
-    RemoveFile(scratch.Path() + "quszsj43.quh");
-    RemoveFile(scratch.Path() + "install.quh");
     g_state.installDir[0] = '\0';
     g_state.backupState = kBackupTaken;
     WriteStatusWindowSettings();
