@@ -7,7 +7,6 @@
 
 #include "app/startup.h"
 #include "archive/quz_format.h"
-#include "archive/user_backup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
@@ -65,7 +64,9 @@ TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindow
         RunInstall();
 
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].wtext, windows10 ? kKeepDataQuestionInInstallDir : kKeepDataQuestionElsewhere);
+        EXPECT_EQ(messages.shown[0].wtext, windows10 ? L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？"
+                                                     : L"检测到有智能岚石以前的词组等数据文件，是否保留？");
+        EXPECT_TRUE(messages.shown[0].wcaption == L"智能岚石安装" && messages.shown[0].style == MB_YESNO);
         EXPECT_EQ(g_state.backupState, windows10 ? kBackupRestoreWanted : kBackupTaken);
 
         // Every member stays as unpacked but the IMM files, the variants (renamed before Windows 10)
