@@ -53,7 +53,6 @@ TEST_F(KeyboardLayoutTest, EntryIdValuesAndPreloadNumber) {
         {"own entry", {{"00000804", x}, {"E0050LNG", own}, {"E0210804", x}}, "E0050LNG", {"E0050LNG"}, {"E0050LNG"}},
         {"an earlier version's entry", {{"E0050LNG", older}, {"E0210804", x}}, "E0050LNG"},
         {"own entry of the other language", {{"E0050OTH", older}, {"E0210804", x}}, "E0050LNG"},
-        {"listed in lower case", ownOnly, "E0220LNG", {"00000804", "e0220LNG"}, {"00000804", "e0220LNG"}},
         {"listed with another language", ownOnly, "E0220LNG", {"00000804", "E0220411"}, {"00000804", "P"}},
         {"first free number", ownOnly, "E0220LNG", {"00000804", "00000409", "E0200804"},
          {"00000804", "00000409", "E0200804", "P"}},
