@@ -80,6 +80,7 @@ std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* key, const wc
 using Ids = std::vector<std::string>;
 UniqueHKey CreateKey(HKEY root, const char* path);  // opened, or made with the keys above it
 bool KeyPresent(HKEY root, const char* path);
+inline void DeleteRegTree(HKEY root, const char* path) { RegDeleteTreeA(root, path); }
 // Names of the subkeys (or of the values) of a key, sorted.
 Ids RegNames(HKEY root, const char* path, bool values = false);
 
