@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Seeded faults: applies each tests/faults/*.patch alone to a scratch copy of the sources, builds the
-# host and x86_64 trees there, runs the test suite and records whether it caught the fault (some test
+# Seeded faults: applies each tests/faults/*.patch alone to a scratch copy of the sources, builds it
+# there, runs the test suite and records whether it caught the fault (some test
 # failed) and the first test that failed. Not part of CI: a whole run takes over an hour.
 #   tests/faults/run.sh [WORKDIR] [PATCH...]   (default WORKDIR /tmp/quor-faults; default all patches)
 # The scratch copy is a clone of the current commit plus the working tree's changes to tests/, so that
@@ -23,16 +23,8 @@ git -C "$src" fetch -q "$root" HEAD && git -C "$src" reset -q --hard FETCH_HEAD 
 (cd "$root" && git diff HEAD -- tests e2e) | git -C "$src" apply --allow-empty - || exit 1
 git -C "$src" add -A && git -C "$src" -c user.name=faults -c user.email=faults@localhost commit -qm base --allow-empty
 
-build() {
-    (cd "$src" && for preset in host mingw64; do
-        cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
-    done)
-}
-# The i686 tree only feeds the import check; it is built once, without faults, after the host tree
-# it takes the payload from.
-(cd "$src" && for preset in host mingw32; do
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" >/dev/null || exit 1
-done) || exit 1
+build() { (cd "$src" && bash scripts/dev.sh build >/dev/null 2>&1); }
+build || exit 1
 
 echo "# $(date -u +%FT%TZ) suite at $(git -C "$root" rev-parse --short HEAD)$(cd "$root" && git diff --quiet HEAD -- tests e2e || echo ' + working tree tests')" >>"$results"
 for patch in "${patches[@]}"; do
