@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Seeded faults: applies each tests/faults/*.patch alone to a scratch copy of the sources, builds it
-# there, runs the test suite and records whether it caught the fault (some test
-# failed) and the first test that failed. Not part of CI: a whole run takes over an hour.
+# there, runs the test suite and records which tests caught the fault (a test that fails, and fails
+# again alone). Not part of CI: a whole run takes well over an hour.
 #   tests/faults/run.sh [WORKDIR] [PATCH...]   (default WORKDIR /tmp/quor-faults; default all patches)
 # The scratch copy is a clone of the current commit plus the working tree's changes to tests/, so that
 # a trimmed suite can be compared with the committed one. Results go to WORKDIR/results.txt.
