@@ -41,14 +41,15 @@ for patch in "${patches[@]}"; do
     log="$work/$name.log"
     ctest --test-dir "$src/build/mingw64" --timeout 300 >"$log" 2>&1
     "$src/tests/wine/stop.sh" "$src/build/mingw64" >/dev/null 2>&1
-    failed=$(grep -E '\*\*\*Failed|\(Failed\)|\*\*\*Timeout|\*\*\*Exception' "$log" |
-        sed -E 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+).*/\1/' | sort -u)
-    # A test counts as catching the fault only when it fails again alone: on a loaded machine a Wine
-    # test now and then fails by itself.
+    failed=$(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*/\1/p' "$log" | sort -u)
+    # A test counts as catching the fault only when it fails again alone (on a loaded machine a Wine
+    # test now and then fails by itself); the first that does is named.
     caught=""
     for test in $failed; do
-        pattern="^$(printf '%s' "$test" | sed 's/[][.*^$+?(){}|\\]/\\&/g')\$"
-        ctest --test-dir "$src/build/mingw64" -R "$pattern" --timeout 300 >>"$log.again" 2>&1 || caught="$caught $test"
+        if ! ctest --test-dir "$src/build/mingw64" -R "^${test//./\\.}\$" --timeout 300 >>"$log.again" 2>&1; then
+            caught=" $test ($(echo $failed | wc -w) failed)"
+            break
+        fi
     done
     "$src/tests/wine/stop.sh" "$src/build/mingw64" >/dev/null 2>&1
     if [ -n "$caught" ]; then
