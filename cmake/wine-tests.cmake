@@ -19,26 +19,21 @@ set_tests_properties(wine_env_down PROPERTIES FIXTURES_CLEANUP wine)
 
 set_property(GLOBAL PROPERTY QUOR_APPDEFAULTS "")
 
-# quor_add_gtest(NAME SOURCES src... [LIBS lib...] [VARIANTS variant...] [FRESH_PREFIX]
-#                [PREFIX_SETUP script])
+# quor_add_gtest(NAME SOURCES src... [LIBS lib...] [VARIANTS variant...] [FRESH_PREFIX])
 # Builds one GoogleTest program and registers each of its cases with ctest. Each variant builds the
 # same objects into NAME-VARIANT.exe, run under a Windows version (winxp64, vista, win7, win10, the
 # program's AppDefaults in the test prefix) or a code page (cp950). FRESH_PREFIX runs every case in a
-# pristine copy of the template prefix; PREFIX_SETUP (implies FRESH_PREFIX) runs "bash script PREFIX"
-# on that copy before its wineserver starts.
+# pristine copy of the template prefix.
 function(quor_add_gtest name)
-  cmake_parse_arguments(ARG "FRESH_PREFIX" "PREFIX_SETUP" "SOURCES;LIBS;VARIANTS" ${ARGN})
+  cmake_parse_arguments(ARG "FRESH_PREFIX" "" "SOURCES;LIBS;VARIANTS" ${ARGN})
   add_library(${name}_objects OBJECT ${ARG_SOURCES})
   target_link_libraries(${name}_objects PUBLIC quortest_support ${ARG_LIBS})
   target_compile_options(${name}_objects PRIVATE ${QUOR_WARNINGS})
 
   # Options for tests/wine/run.sh, in one variable: the discovery script flattens lists.
   set(options "")
-  if(ARG_FRESH_PREFIX OR ARG_PREFIX_SETUP)
+  if(ARG_FRESH_PREFIX)
     list(APPEND options fresh)
-  endif()
-  if(ARG_PREFIX_SETUP)
-    list(APPEND options "setup=${ARG_PREFIX_SETUP}")
   endif()
 
   foreach(variant IN ITEMS "" ${ARG_VARIANTS})

@@ -161,7 +161,7 @@ std::vector<Row> Rows() {
         {"FullLayoutRange", false, {}, L"setqusrf32", kExitNotRegistered, {kNotRegisteredBox}, TakeTheLayoutRange,
          [] {
              for (const std::string& id : RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath)) {
-                 EXPECT_FALSE(ReadSz(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), "Ime File"))
+                 EXPECT_FALSE(ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), "Ime File"))
                      << id;
              }
          }},

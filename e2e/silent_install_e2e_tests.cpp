@@ -1,16 +1,16 @@
-// The real setup.exe in its silent install mode on a fresh machine, under this program's Windows
-// version and code page: no window, exit code 0, everything an IMM install puts in place, the 64-bit
-// setup program started with the install directory, no process of its own left, and a second run that
+// The real setup.exe in its silent install mode on a fresh machine (with the registry entries of an
+// earlier install), under this program's Windows version and code page: no window, exit code 0,
+// everything an IMM install puts in place and the earlier entries it replaces, the 64-bit setup
+// program started with the install directory, no process of its own left, and a second run that
 // keeps the earlier data (its backup archive and the backup copies put back) and changes no other file.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "tools/walker/setup_driver.h"
@@ -23,9 +23,12 @@ namespace {
 
 constexpr char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr char kUserAgentKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
+constexpr char kPostPlatform[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
 
 std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+std::string Token(int n) { return "tavo" + std::to_string(n) + "00"; }
 
 // Whether a process of that file name is still there after up to 5 s of waiting for it to end.
 bool StillRunning(const wchar_t* exeName) {
@@ -77,8 +80,13 @@ protected:
     void SetUp() override {
         LayoutTest::SetUp();
         SetProgramWindowsVersion(L"setup.exe", NtVersionIs10() ? L"win10" : L"win7");
-        // Windows has this key, which the token goes under; Wine's fresh machine lacks it.
-        CreateKey(HKEY_LOCAL_MACHINE, kUserAgentKey);
+        // Entries of other programs, and of an earlier install: its run value and its tokens, those of
+        // tavo6300..tavo6800 and tavo7000..tavo8900 to go, their neighbours to stay. (Windows has the
+        // user-agent key; Wine's fresh machine lacks it.)
+        WriteRegString(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\other").c_str(), "DisplayName", "other");
+        for (const char* name : {"quqrsjgl", "other"}) WriteRegString(HKEY_LOCAL_MACHINE, kRunKey, name, "C:\\old.exe");
+        for (int n = 59; n <= 90; ++n) WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, Token(n).c_str(), "IE");
+        WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8210", "IE");
         payload_ = ReadPayload();
         ASSERT_FALSE(payload_.empty());
     }
@@ -115,9 +123,15 @@ protected:
         EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, uninstall.c_str(), L"DisplayName"), L"智能岚石8");
         EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, uninstall.c_str(), L"UninstallString"),
                   Wide(WindowsDir() + "\\quordel8.exe"));
+        EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, Narrow(uninstall).c_str(), true), (Ids{"DisplayName", "UninstallString"}));
+        EXPECT_TRUE(KeyPresent(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\other").c_str()));
+        EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kRunKey, true), (Ids{"other", "quqrsjgl"}));
         EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, "quqrsjgl"), dir + "quortavo.exe qu");
-        const std::string postPlatform = std::string(kUserAgentKey) + "\\Post Platform";
-        EXPECT_EQ(ReadSz(HKEY_LOCAL_MACHINE, postPlatform.c_str(), "tavo8200"), "");
+        Ids tokens = {"tavo8210"};
+        for (int n : {59, 60, 61, 62, 69, 82, 90}) tokens.push_back(Token(n));
+        std::sort(tokens.begin(), tokens.end());
+        EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kPostPlatform, true), tokens);
+        EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8200"), "");  // stored without its terminator
     }
 
     std::string payload_;

@@ -3,9 +3,6 @@
 // refusals of a silent install and of a too long Program Files path are tested in-process
 // (tests/app); a silent install that starts installs, so it runs on a fresh machine
 // (silent_install_e2e_tests).
-#include <gtest/gtest.h>
-
-#include <string>
 
 #include "app/main_window.h"
 #include "common/handles.h"
@@ -32,8 +29,7 @@ protected:
             CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     }
 
-    FileRestorer keepPathFile_{WindowsDir() + "\\quorpat8.quh"};
-    FileRestorer keepDriveFile_{"d:\\quorel8\\quorpat8.quh"};
+    Restorer keep_[2] = {KeepFile(WindowsDir() + "\\quorpat8.quh"), KeepFile("d:\\quorel8\\quorpat8.quh")};
 };
 
 TEST_F(SetupStartTest, OpensTheFixedSizeCentredMainWindow) {
@@ -70,9 +66,7 @@ TEST_F(SetupStartTest, OpensTheFixedSizeCentredMainWindow) {
 
         PostMessageW(window, WM_CLOSE, 0, 0);
         EXPECT_EQ(setup.Wait(kWaitMs), 0u);
-        if (c.version == nullptr) {
-            EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\"));
-        }
+        if (c.version == nullptr) { EXPECT_EQ(ReadFileBytes(PathFile()), std::string("C:\\Program Files\\quorel8\\")); }
     }
 }
 

@@ -1,7 +1,6 @@
 // Archive test helpers (see archive_fixture.h).
 #include "tests/archive/archive_fixture.h"
 
-#include <windows.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,9 +8,9 @@
 
 #include "archive/extract.h"
 #include "archive/md5_text.h"
-#include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
+#include "tests/support/command_log.h"
 
 namespace {
 constexpr std::size_t kGuardSize = 4096;
@@ -22,8 +21,7 @@ std::string Compress(const std::string& data) {
     uLongf length = compressBound(static_cast<uLong>(data.size()));
     std::string compressed(length, '\0');
     compress(reinterpret_cast<Bytef*>(compressed.data()), &length, Bytes(data), static_cast<uLong>(data.size()));
-    compressed.resize(length);
-    return compressed;
+    return compressed.substr(0, length);
 }
 
 std::string DigestTextOf(const std::string& data) {
@@ -60,8 +58,7 @@ void SetCount(std::string& archive, std::uint32_t count) {
 std::string TextBytes(std::size_t size, unsigned seed) {
     std::string text;
     for (unsigned line = seed; text.size() < size; ++line) text += "line " + std::to_string(line * 7) + " of text\r\n";
-    text.resize(size);
-    return text;
+    return text.substr(0, size);
 }
 
 std::string NoiseBytes(std::size_t size, unsigned seed) {
@@ -71,11 +68,7 @@ std::string NoiseBytes(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-std::string FixtureDir() {
-    char path[MAX_PATH];
-    std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return program.substr(0, program.find_last_of('\\') + 1) + "fixtures\\";
-}
+std::string FixtureDir() { return TestProgramDir() + "fixtures\\"; }
 
 const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 
@@ -104,8 +97,6 @@ void ArchiveTest::TearDown() {
     EXPECT_TRUE(std::all_of(workBuffer.begin() + kWorkBufferSize, workBuffer.end(),
                             [](unsigned char byte) { return byte == kGuardByte; }))
         << "bytes written past the work buffer";
-    g_state.workBuffer = nullptr;
-    g_state.payload = nullptr;
     QuorTest::TearDown();
 }
 

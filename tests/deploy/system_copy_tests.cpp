@@ -3,12 +3,6 @@
 // files of both passes with redirection switched off around each step (the WOW64 and 32-bit-system
 // lines through the scripted OS facts). The program also runs as system_copy_tests-cp950, where the
 // Big5 variants are placed.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -56,28 +50,20 @@ protected:
 TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     // The System directory is shared with other tests: its files are put back (or away) afterwards.
     const std::string destination = SystemDir() + "\\quortst4.ime", aside = SystemDir() + "\\quortst2.ime";
-    FileRestorer keep[] = {FileRestorer(destination), FileRestorer(aside),
-                           FileRestorer(SystemDir() + "\\quortst1.ime")};
+    Restorer keep[] = {KeepFile(destination), KeepFile(aside), KeepFile(SystemDir() + "\\quortst1.ime")};
     const std::string box = " | 智能岚石(岚石五笔)安装";
     const std::string unpack = "安装包没有成功解压" + destination + "文件，请重新下载安装！" + box;
     const std::string copyPath = "没有成功复制" + destination + "文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     const std::string copyName = "没有成功复制quortst4.ime文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     constexpr DWORD kNotHeld = ~0u;
-    const struct {
-        const char* name;
-        const char* old;  // nullptr: neither a destination nor the source
-        DWORD attributes;
-        DWORD sharing;  // of a handle held on the destination during the copy
-        std::string expected;
-        const char* expectedAside;  // nullptr: not looked at
-        std::vector<std::string> texts;
-    } cases[] = {
+    // old: nullptr, neither a destination nor the source; sharing: of a handle held on the destination
+    // during the copy; expectedAside: nullptr, not looked at.
+    const struct { const char* name; const char* old; DWORD attributes, sharing; std::string expected;
+                   const char* expectedAside; Ids texts; } cases[] = {
         {"read-only", "old", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, kNotHeld, "the new input method",
          "an older aside file", {}},
         {"in use", "running", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_DELETE,
          "the new input method", "running", {}},
-        {"locked", "locked", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, "locked", nullptr,
-         {copyPath, copyPath, copyName}},
         {"locked, of the source's size", "an old input method!", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ,
          "an old input method!", nullptr, {copyPath}},
         {"locked so that not even its size can be read", "locked", FILE_ATTRIBUTE_NORMAL, 0, "locked", nullptr,
@@ -108,12 +94,8 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
         EXPECT_EQ(ShownBoxes(messages), c.texts);
         EXPECT_EQ(Read(destination), c.expected);
         // Wine lets this root process overwrite a read-only file: the attribute left is what tells.
-        if (c.old != nullptr) {
-            EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY);
-        }
-        if (c.expectedAside != nullptr) {
-            EXPECT_EQ(Read(aside), c.expectedAside);
-        }
+        if (c.old != nullptr) { EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY); }
+        if (c.expectedAside != nullptr) { EXPECT_EQ(Read(aside), c.expectedAside); }
         EXPECT_EQ(g_state.installFaults, c.texts.empty() ? 0 : kFaultSystemCopy);
     }
 }
@@ -124,7 +106,7 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
 // off around each copy and each comparison.
 TEST_F(SystemCopyTest, PlacesTheImmVariantsOfTheCodePageThenTheFullFiles) {
     const std::string native = SystemDir() + "\\quorel4.ime", wow64 = WindowsDir() + "\\syswow64\\quorel4.ime";
-    FileRestorer keep[] = {FileRestorer(native), FileRestorer(wow64)};
+    Restorer keep[] = {KeepFile(native), KeepFile(wow64)};
     const bool big5 = g_state.oemCodePage == 950;
     const std::string v32 = big5 ? "321" : "320", v64 = big5 ? "641" : "640";
     const std::string full32 = ImeFile("el4", L" V8.6"), full64 = ImeFile("el64", L" V8.6");

@@ -1,12 +1,7 @@
 // Detection of programs that use the input method, against real windows and shared memory of
 // stand-in host programs.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "common/handles.h"
 #include "common/install_state.h"
@@ -43,13 +38,12 @@ public:
             process_.Reset(process.hProcess);
             CloseHandle(process.hThread);
         }
-        for (int wait = 0; process_ && !window_ && wait < 400; ++wait) {
-            if (WaitForSingleObject(process_.Get(), 50) == WAIT_OBJECT_0) break;
+        // Up to a minute: under load 1000 windows take long.
+        for (int wait = 0; process_ && !window_ && wait < 1200 && WaitForSingleObject(process_.Get(), 50) == WAIT_TIMEOUT;
+             ++wait) {
             window_ = FindWindowW(L"QuorHostMain", title.c_str());
         }
-        DWORD exitCode = 0;
-        if (process_) GetExitCodeProcess(process_.Get(), &exitCode);
-        EXPECT_NE(window_, nullptr) << "host did not start; its exit code: " << exitCode;
+        EXPECT_NE(window_, nullptr) << "the host did not start";
     }
     ~Host() {
         if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
@@ -74,47 +68,21 @@ protected:
     std::vector<unsigned char> workBuffer_ = std::vector<unsigned char>(kWorkBufferSize);
 };
 
-TEST_F(RunningInstancesTest, TwoProgramsAreCountedAndListed) {
-    Host a(L"UITAVO", L"owned", L"A");
-    Host b(L"UITAVO", L"owned", L"B");
-    g_state.interfaceChoice = kInterfaceImm;
-
-    ListProgramsUsingIme();
-
-    EXPECT_EQ(g_state.detectionCount, 2);
-    // The order is that of EnumWindows (the stacking order).
-    std::wstring message = Message();
-    EXPECT_TRUE(message == Header(2) + Line(1, L"A") + Line(2, L"B") + kTrailer ||
-                message == Header(2) + Line(1, L"B") + Line(2, L"A") + kTrailer)
-        << "message has " << message.size() << " characters";
-}
-
 // One host per row: the window search and then the shared-memory test run against it.
 TEST_F(RunningInstancesTest, WhichWindowsAndWhichSharedMemoryCount) {
     std::wstring longTitle(250, L'x');
     for (std::size_t i = 0; i < longTitle.size(); i += 10) longTitle[i] = L'国';
-    struct Row {
-        const char* name;
-        int interfaceChoice;
-        const wchar_t* className;
-        const wchar_t* link;
-        const wchar_t* mapping;
-        std::wstring title;
-        int count;
-        std::wstring listed;  // the title as listed; empty: not listed
-        int memory;
-    };
+    // listed: the title as listed (empty: not listed); memory: the count after the shared-memory test.
+    struct Row { const char* name; int interfaceChoice; const wchar_t *className, *link, *mapping; std::wstring title;
+                 int count; std::wstring listed; int memory; };
     const std::vector<Row> rows = {
         {"IMM window and memory", kInterfaceImm, L"UITAVO", L"owned", L"quoreltavo", L"Editor", 1, L"Editor", 1},
         {"TSF window and memory", kInterfaceTsf, L"STATTAVO", L"owned", L"quoreltavo80", L"Editor", 1, L"Editor", 1},
-        {"owned through another popup", kInterfaceImm, L"UITAVO", L"nested", L"-", L"Editor", 1, L"Editor", 0},
         {"no parent or owner: counted, not listed", kInterfaceImm, L"UITAVO", L"orphan", L"-", L"Editor", 1, L"", 0},
         {"250-character title", kInterfaceImm, L"UITAVO", L"owned", L"-", longTitle, 1, longTitle.substr(0, 199), 0},
         {"child windows are not top-level", kInterfaceImm, L"UITAVO", L"child", L"-", L"Editor", 0, L"", 0},
         {"TSF class and memory while looking for IMM", kInterfaceImm, L"STATTAVO", L"owned", L"quoreltavo80", L"Editor",
          0, L"", 0},
-        {"IMM class and memory while looking for TSF", kInterfaceTsf, L"UITAVO", L"owned", L"quoreltavo", L"Editor", 0,
-         L"", 0},
         {"class name differing in case", kInterfaceImm, L"uitavo", L"owned", L"-", L"Editor", 0, L"", 0},
     };
     for (const Row& row : rows) {

@@ -4,16 +4,9 @@
 // registers them, with the keep-data question in both wordings; and the faults of an IMM install: a
 // payload member that cannot be unpacked and a System-directory destination held open, what the
 // user is told, and the silent install's exit code.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-#include <vector>
 
 #include "app/startup.h"
 #include "archive/quz_format.h"
-#include "archive/user_backup.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
@@ -66,12 +59,14 @@ TEST_F(InstallProcedureTest, TsfInstallKeepsPlacesAndRegistersTheDllsOfTheWindow
         messages.shown.clear();
         messages.answers.assign({windows10 ? IDYES : IDNO});
         RemoveFile(kRegsvr32Log);
-        DeleteRegTree(HKEY_LOCAL_MACHINE, kTip);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTip);
 
         RunInstall();
 
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].wtext, windows10 ? kKeepDataQuestionInInstallDir : kKeepDataQuestionElsewhere);
+        EXPECT_EQ(messages.shown[0].wtext, windows10 ? L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？"
+                                                     : L"检测到有智能岚石以前的词组等数据文件，是否保留？");
+        EXPECT_TRUE(messages.shown[0].wcaption == L"智能岚石安装" && messages.shown[0].style == MB_YESNO);
         EXPECT_EQ(g_state.backupState, windows10 ? kBackupRestoreWanted : kBackupTaken);
 
         // Every member stays as unpacked but the IMM files, the variants (renamed before Windows 10)

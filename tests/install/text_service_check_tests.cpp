@@ -2,9 +2,6 @@
 // copy message), on Windows 10 the keys the DLLs' registration made (the hook message) and the five
 // categories added to them, then qrjcdir started at basic trust (recorded by the prefix's stand-in
 // runas) unless a message was shown.
-#include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <map>
 
@@ -25,46 +22,32 @@ protected:
     ScratchDir install_;
     const std::string wow64_ = WindowsDir() + "\\syswow64\\";
     const std::string system_ = SystemDir() + "\\";
-    FileRestorer restore32_{system_ + "quorsrf.dll"};
-    FileRestorer restore64_{system_ + "quorsrf6.dll"};
-    FileRestorer restoreWow64_{wow64_ + "quorsrf.dll"};
+    Restorer keep_[3] = {KeepFile(system_ + "quorsrf.dll"), KeepFile(system_ + "quorsrf6.dll"),
+                         KeepFile(wow64_ + "quorsrf.dll")};
 };
 
 TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
-    const std::string dll32(300, '3');
-    const std::string dll64(600, '6');
-    const std::string install = install_.Path();
-    const Files all64 = {{install + "quorsrf.dll", dll32},
-                         {install + "quorsrf6.dll", dll64},
-                         {wow64_ + "quorsrf.dll", dll32},
-                         {system_ + "quorsrf6.dll", dll64}};
+    const std::string dll32(300, '3'), dll64(600, '6'), install = install_.Path();
+    const Files all64 = {{install + "quorsrf.dll", dll32}, {install + "quorsrf6.dll", dll64},
+                         {wow64_ + "quorsrf.dll", dll32}, {system_ + "quorsrf6.dll", dll64}};
     const Files all32 = {{install + "quorsrf.dll", dll32}, {system_ + "quorsrf.dll", dll32}};
     auto with = [](Files files, const std::string& path, const char* bytes) {
         files.erase(path);
         if (bytes) files[path] = bytes;
         return files;
     };
-    struct Row {
-        const char* name;
-        int systemBits;
-        int interfaceChoice;
-        // Keys of the registration: 4, those the payload's DLL makes; 0 to 3, the text-service key
-        // and the item keys of that many tested categories; -1, none.
-        int keys;
-        Files files;
-        const char* copyMessage;  // the file the copy message names; nullptr: none
-    };
+    // keys: 4, those the payload's DLL makes; 0 to 3, the text-service key and the item keys of that
+    // many tested categories; -1, none. copyMessage: the file the copy message names (nullptr: none).
+    struct Row { const char* name; int systemBits, interfaceChoice, keys; Files files; const char* copyMessage; };
     const std::vector<Row> rows = {
         {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
         {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
         {"64-bit copy missing", 64, kInterfaceTsf, 4, with(all64, system_ + "quorsrf6.dll", nullptr), "quorsrf6.dll"},
-        {"32-bit system, copy equal", 32, kInterfaceTsf, 4, all32, nullptr},
         {"32-bit system, copy differs", 32, kInterfaceTsf, 4, with(all32, system_ + "quorsrf.dll", "3"), "quorsrf.dll"},
         {"IMM compares and tests nothing", 64, kInterfaceImm, -1, {}, nullptr},
         {"no text-service key", 64, kInterfaceTsf, -1, all64, nullptr},
         {"no tested category", 64, kInterfaceTsf, 0, all64, nullptr},
         {"the first tested category only", 64, kInterfaceTsf, 1, all64, nullptr},
-        {"two tested categories", 64, kInterfaceTsf, 2, all64, nullptr},
         {"item keys only: no Category\\Category key", 64, kInterfaceTsf, 3, all64, nullptr},
     };
     for (const Row& row : rows) {
@@ -110,10 +93,9 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         // The categories go only under the parents that the registration made.
         bool added = keysTested && message.empty();
         for (const char* category : kAddedCategories) {
-            SCOPED_TRACE(category);
-            EXPECT_EQ(TipKeyPresent(ItemKey(category)), added);
-            EXPECT_EQ(TipKeyPresent(CategoryKey(category)), added && row.keys == 4);
-            EXPECT_EQ(TipKeyPresent(CategoryMemberKey(category)), added && row.keys == 4);
+            EXPECT_EQ((std::vector<bool>{TipKeyPresent(ItemKey(category)), TipKeyPresent(CategoryKey(category)),
+                                         TipKeyPresent(CategoryMemberKey(category))}),
+                      (std::vector<bool>{added, added && row.keys == 4, added && row.keys == 4})) << category;
         }
     }
 }

@@ -1,8 +1,6 @@
 // Reading the stand-ins' command logs.
 #include "tests/support/command_log.h"
 
-#include <windows.h>
-
 #include "tests/support/test_support.h"
 
 std::vector<std::string> WaitForLogLines(const char* path, std::size_t count, unsigned timeoutMs) {

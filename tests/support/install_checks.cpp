@@ -31,13 +31,3 @@ bool HoldsMember(const std::string& path, const char* member) {
     return installed.has_value() && installed == ReadMember(member);
 }
 
-std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name) {
-    std::wstring text(1024, L'\0');
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-    if (RegGetValueW(root, path, name, RRF_RT_REG_SZ, nullptr, text.data(), &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    text.resize(size / sizeof(wchar_t));
-    while (!text.empty() && text.back() == L'\0') text.pop_back();
-    return text;
-}

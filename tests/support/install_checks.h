@@ -1,6 +1,6 @@
 // What a whole install left on the machine, read back by the install tests (in-process and through
-// the real setup.exe): the install directory against the payload's digests, the files placed
-// elsewhere, and UTF-16 registry texts.
+// the real setup.exe): the install directory against the payload's digests, and the files placed
+// elsewhere.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,3 @@ std::string DifferingReport(const std::vector<const char*>& names);
 std::string ReadMember(const char* member);
 // Whether the file holds exactly the bytes of the payload member of that name.
 bool HoldsMember(const std::string& path, const char* member);
-
-// A REG_SZ value read with the UTF-16 functions (type checked, without its terminator).
-std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* path, const wchar_t* name);

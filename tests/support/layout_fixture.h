@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/handles.h"
-#include "tests/support/registry_guard.h"
 #include "tests/support/test_support.h"
 
 inline constexpr char kLayoutsPath[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
@@ -18,7 +17,6 @@ inline constexpr char kLayoutsPath[] = "System\\CurrentControlSet\\Control\\Keyb
 // The layout text as the registry must hold it: GBK, and Big5 under code page 950.
 inline const std::string kOwnTextGbk = "\xD6\xC7\xC4\xDC\xE1\xB0\xCA\xAF\xCA\xE4\xC8\xEB\xC6\xBD\xCC\xA8  8.6";
 inline const std::string kOwnTextBig5 = "\xB4\xBC\xAF\xE0\xB4\x50\xA5\xDB\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78  8.6";
-
 
 struct LayoutEntry {
     std::string name;
@@ -57,7 +55,6 @@ private:
     static void SetList(HKEY root, const std::string& path, const Ids& ids, bool subkeys);
     static Ids GetList(HKEY root, const std::string& path, bool subkeys);
 
-    RegistryTreeGuard layouts_{HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Keyboard Layouts"};
-    RegistryTreeGuard userLayout_{HKEY_CURRENT_USER, L"Keyboard Layout"};
-    RegistryTreeGuard defaultLayout_{HKEY_USERS, L".DEFAULT\\Keyboard Layout"};
+    Restorer keep_[3] = {KeepRegTree(HKEY_LOCAL_MACHINE, kLayoutsPath), KeepRegTree(HKEY_CURRENT_USER, "Keyboard Layout"),
+                         KeepRegTree(HKEY_USERS, ".DEFAULT\\Keyboard Layout")};
 };

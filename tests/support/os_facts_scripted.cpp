@@ -8,52 +8,38 @@ ScriptedOsFacts g_osFacts;
 
 namespace {
 
-BOOL WINAPI ScriptedIsWow64Process(HANDLE, PBOOL answer) {
-    *answer = g_osFacts.isWow64Process;
-    return TRUE;
-}
-
-BOOL WINAPI ScriptedDisable(PVOID* old) {
-    ++g_osFacts.disableCalls;
-    *old = g_osFacts.redirectionToken;
-    return g_osFacts.disableResult;
-}
-
-BOOL WINAPI ScriptedRevert(PVOID old) {
-    ++g_osFacts.revertCalls;
-    g_osFacts.revertedWith = old;
-    return TRUE;
-}
-
-FARPROC RealKernelFunction(const char* module, const char* name) {
-    HMODULE kernel = GetModuleHandleA(module);
-    return kernel ? GetProcAddress(kernel, name) : nullptr;
-}
-
-template <typename Fn>
-Fn Cast(FARPROC proc) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(proc));
+// The real kernel32 export unscripted; the scripted function, or none, when scripted.
+template <typename Function>
+Function Answer(const char* name, bool present, Function scripted) {
+    if (g_osFacts.scripted) return present ? scripted : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
 }
 
 }  // namespace
 
 IsWow64ProcessFn OsLookupIsWow64Process() {
-    if (!g_osFacts.scripted) return Cast<IsWow64ProcessFn>(RealKernelFunction("kernel32", "IsWow64Process"));
-    return g_osFacts.hasIsWow64Process ? ScriptedIsWow64Process : nullptr;
+    return Answer<IsWow64ProcessFn>("IsWow64Process", g_osFacts.hasIsWow64Process, [](HANDLE, PBOOL answer) -> BOOL {
+        *answer = g_osFacts.isWow64Process;
+        return TRUE;
+    });
 }
 
 Wow64DisableRedirectionFn OsLookupWow64DisableRedirection() {
-    if (!g_osFacts.scripted) {
-        return Cast<Wow64DisableRedirectionFn>(RealKernelFunction("kernel32.dll", "Wow64DisableWow64FsRedirection"));
-    }
-    return g_osFacts.hasRedirectionFunctions ? ScriptedDisable : nullptr;
+    return Answer<Wow64DisableRedirectionFn>("Wow64DisableWow64FsRedirection", g_osFacts.hasRedirectionFunctions,
+                                             [](PVOID* old) -> BOOL {
+                                                 ++g_osFacts.disableCalls;
+                                                 *old = g_osFacts.redirectionToken;
+                                                 return g_osFacts.disableResult;
+                                             });
 }
 
 Wow64RevertRedirectionFn OsLookupWow64RevertRedirection() {
-    if (!g_osFacts.scripted) {
-        return Cast<Wow64RevertRedirectionFn>(RealKernelFunction("kernel32.dll", "Wow64RevertWow64FsRedirection"));
-    }
-    return g_osFacts.hasRedirectionFunctions ? ScriptedRevert : nullptr;
+    return Answer<Wow64RevertRedirectionFn>("Wow64RevertWow64FsRedirection", g_osFacts.hasRedirectionFunctions,
+                                            [](PVOID old) -> BOOL {
+                                                ++g_osFacts.revertCalls;
+                                                g_osFacts.revertedWith = old;
+                                                return TRUE;
+                                            });
 }
 
 void OsGetNativeSystemInfo(SYSTEM_INFO* info) {
@@ -62,24 +48,14 @@ void OsGetNativeSystemInfo(SYSTEM_INFO* info) {
 }
 
 bool OsWow64DirectoryExists(const char* path) {
-    if (g_osFacts.scripted) return g_osFacts.wow64DirectoryExists;
-    return DirectoryExists(path);
+    return g_osFacts.scripted ? g_osFacts.wow64DirectoryExists : DirectoryExists(path);
 }
 
-void ScriptWow64Process() {
-    g_osFacts = ScriptedOsFacts{};
-    g_osFacts.scripted = true;
-    g_osFacts.isWow64Process = TRUE;
-}
+void ScriptWow64Process() { g_osFacts = ScriptedOsFacts{.scripted = true, .isWow64Process = TRUE}; }
 
 void Script32BitSystem() {
-    g_osFacts = ScriptedOsFacts{};
-    g_osFacts.scripted = true;
-    g_osFacts.isWow64Process = FALSE;
-    g_osFacts.hasRedirectionFunctions = true;
-    g_osFacts.disableResult = FALSE;
-    g_osFacts.nativeArchitecture = PROCESSOR_ARCHITECTURE_INTEL;
-    g_osFacts.wow64DirectoryExists = false;
+    g_osFacts = ScriptedOsFacts{.scripted = true, .disableResult = FALSE,
+                                .nativeArchitecture = PROCESSOR_ARCHITECTURE_INTEL, .wow64DirectoryExists = false};
 }
 
 void UnscriptOsFacts() { g_osFacts = ScriptedOsFacts{}; }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/handles.h"
 #include "common/install_state.h"
 #include "tests/support/os_facts_scripted.h"
 
@@ -33,9 +32,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
     DWORD written = 0;
-    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    return file && WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
            written == bytes.size();
 }
 
@@ -49,38 +47,29 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::string WindowsDir() {
-    char buffer[MAX_PATH];
-    UINT length = GetWindowsDirectoryA(buffer, MAX_PATH);
-    return std::string(buffer, length);
-}
-
-std::string SystemDir() {
-    char buffer[MAX_PATH];
-    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-    return std::string(buffer, length);
-}
-
 void RemoveTree(const std::string& directory) {
     std::string base = directory;
     if (!base.empty() && base.back() != '\\') base += '\\';
     WIN32_FIND_DATAA entry;
     UniqueFindHandle find(FindFirstFileA((base + "*").c_str(), &entry));
-    if (find) {
-        do {
-            std::string name = entry.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = base + name;
-            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                RemoveFile(path);
-            }
-        } while (FindNextFileA(find.Get(), &entry));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.Get(), &entry)) {
+        std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(base + name) : RemoveFile(base + name);
     }
     find.Reset();
     SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(base.c_str());
+}
+
+std::string WindowsDir() {
+    char buffer[MAX_PATH];
+    return std::string(buffer, GetWindowsDirectoryA(buffer, MAX_PATH));
+}
+
+std::string SystemDir() {
+    char buffer[MAX_PATH];
+    return std::string(buffer, GetSystemDirectoryA(buffer, MAX_PATH));
 }
 
 ScratchDir::ScratchDir() {
@@ -93,72 +82,84 @@ ScratchDir::ScratchDir() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-ScratchDir::~ScratchDir() { RemoveTree(path_); }
+Restorer KeepFile(const std::string& path) {
+    return Restorer([path, saved = ReadFileBytes(path)] { saved ? void(WriteFileBytes(path, *saved)) : RemoveFile(path); });
+}
 
-FileRestorer::FileRestorer(std::string path) : path_(std::move(path)), saved_(ReadFileBytes(path_)) {}
-
-FileRestorer::~FileRestorer() {
-    if (saved_) {
-        WriteFileBytes(path_, *saved_);
-    } else {
-        RemoveFile(path_);
+Restorer KeepRegValue(HKEY root, const std::string& key, const std::string& value) {
+    UniqueHKey opened = CreateKey(root, key.c_str());
+    DWORD type = 0, size = 0;
+    std::optional<std::vector<BYTE>> saved;
+    if (RegQueryValueExA(opened.Get(), value.c_str(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.emplace(size);
+        RegQueryValueExA(opened.Get(), value.c_str(), nullptr, &type, saved->data(), &size);
     }
+    return Restorer([=] {
+        UniqueHKey reopened = CreateKey(root, key.c_str());
+        if (!saved) RegDeleteValueA(reopened.Get(), value.c_str());
+        if (saved) RegSetValueExA(reopened.Get(), value.c_str(), 0, type, saved->data(), static_cast<DWORD>(saved->size()));
+    });
+}
+
+namespace {
+
+// RegDeleteTree empties a key; the key itself goes with RegDeleteKey.
+void DeleteTree(HKEY root, const std::string& path) {
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+// Replaces root\path with a copy of fromRoot\from; false, and root\path gone, when from does not exist.
+bool ReplaceTree(HKEY fromRoot, const std::string& from, HKEY root, const std::string& path) {
+    DeleteTree(root, path);
+    UniqueHKey source;
+    if (RegOpenKeyExA(fromRoot, from.c_str(), 0, KEY_READ, source.Put()) != ERROR_SUCCESS) return false;
+    if (UniqueHKey target = CreateKey(root, path.c_str())) RegCopyTreeA(source.Get(), nullptr, target.Get());
+    return true;
+}
+
+}  // namespace
+
+// The key is copied aside under HKEY_CURRENT_USER and copied back over whatever the test left.
+Restorer KeepRegTree(HKEY root, const std::string& path) {
+    static int counter = 0;
+    const std::string saved = "Software\\quortest saved keys\\" + std::to_string(GetCurrentProcessId()) + "-" +
+                              std::to_string(++counter);
+    bool existed = ReplaceTree(root, path, HKEY_CURRENT_USER, saved);
+    return Restorer([=] {
+        existed ? void(ReplaceTree(HKEY_CURRENT_USER, saved, root, path)) : DeleteTree(root, path);
+        DeleteTree(HKEY_CURRENT_USER, saved);
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\quortest saved keys");  // once no other copy is in it
+    });
+}
+
+std::optional<std::string> ReadRegBytes(HKEY root, const char* key, const char* value) {
+    std::string bytes(4096, '\0');
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (RegGetValueA(root, key, value, RRF_RT_REG_SZ, nullptr, bytes.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    bytes.resize(size);
+    return bytes;
 }
 
 std::optional<std::string> ReadRegString(HKEY root, const char* key, const char* value) {
-    UniqueHKey opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, opened.Put()) != ERROR_SUCCESS) return std::nullopt;
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExA(opened.Get(), value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
-    std::string data(size, '\0');
-    if (RegQueryValueExA(opened.Get(), value, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-        ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    data.resize(size);
-    while (!data.empty() && data.back() == '\0') data.pop_back();
-    return data;
+    std::optional<std::string> text = ReadRegBytes(root, key, value);
+    if (text) text->erase(text->find_last_not_of('\0') + 1);
+    return text;
+}
+
+std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* key, const wchar_t* value) {
+    std::wstring text(2048, L'\0');
+    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    if (RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, text.data(), &size) != ERROR_SUCCESS) return std::nullopt;
+    text.resize(size / sizeof(wchar_t));
+    text.erase(text.find_last_not_of(L'\0') + 1);
+    return text;
 }
 
 bool WriteRegString(HKEY root, const char* key, const char* value, const std::string& data) {
-    UniqueHKey opened;
-    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.Put(), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    return RegSetValueExA(opened.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
-}
-
-void DeleteRegValue(HKEY root, const char* key, const char* value) {
-    UniqueHKey opened;
-    if (RegOpenKeyExA(root, key, 0, KEY_ALL_ACCESS, opened.Put()) == ERROR_SUCCESS) RegDeleteValueA(opened.Get(), value);
-}
-
-void DeleteRegTree(HKEY root, const char* key) { RegDeleteTreeA(root, key); }
-
-RegValueRestorer::RegValueRestorer(HKEY root, std::string key, std::string value)
-    : root_(root), key_(std::move(key)), value_(std::move(value)) {
-    UniqueHKey opened;
-    if (RegOpenKeyExA(root_, key_.c_str(), 0, KEY_READ, opened.Put()) != ERROR_SUCCESS) return;
-    DWORD size = 0;
-    if (RegQueryValueExA(opened.Get(), value_.c_str(), nullptr, &type_, nullptr, &size) != ERROR_SUCCESS) return;
-    std::vector<BYTE> data(size);
-    if (RegQueryValueExA(opened.Get(), value_.c_str(), nullptr, &type_, data.data(), &size) == ERROR_SUCCESS) {
-        data.resize(size);
-        saved_ = std::move(data);
-    }
-}
-
-RegValueRestorer::~RegValueRestorer() {
-    if (!saved_) {
-        DeleteRegValue(root_, key_.c_str(), value_.c_str());
-        return;
-    }
-    UniqueHKey opened;
-    if (RegCreateKeyExA(root_, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, opened.Put(), nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExA(opened.Get(), value_.c_str(), 0, type_, saved_->data(), static_cast<DWORD>(saved_->size()));
-    }
+    UniqueHKey opened = CreateKey(root, key);
+    return opened && RegSetValueExA(opened.Get(), value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                    static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
 UniqueHKey CreateKey(HKEY root, const char* path) {
@@ -186,16 +187,6 @@ Ids RegNames(HKEY root, const char* path, bool values) {
     }
     std::sort(names.begin(), names.end());
     return names;
-}
-
-std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name) {
-    std::string bytes(1024, '\0');
-    DWORD size = static_cast<DWORD>(bytes.size());
-    if (RegGetValueA(root, path, name, RRF_RT_REG_SZ, nullptr, bytes.data(), &size) != ERROR_SUCCESS) {
-        return std::nullopt;
-    }
-    bytes.resize(size);
-    return bytes;
 }
 
 Ids ShownBoxes(const MessageRecorder& recorder) {

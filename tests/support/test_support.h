@@ -1,14 +1,16 @@
 // Helpers shared by the test programs: a base fixture that keeps message boxes off the screen and
 // resets the program state, and small file, directory and registry helpers for the real Wine
-// machine the tests run on.
+// machine the tests run on. Narrow literals of the tests are compiled to GBK like the program's own.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/handles.h"
@@ -24,14 +26,12 @@ protected:
     MessageRecorder messages;
 };
 
-// Narrow literals of the tests are compiled to GBK like the program's own, so expected texts are
-// written as plain literals.
-
 // Whole-file helpers (narrow paths in the process code page).
 std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 void RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+void RemoveTree(const std::string& directory);
 
 std::string WindowsDir();  // without a trailing backslash
 std::string SystemDir();
@@ -40,7 +40,7 @@ std::string SystemDir();
 class ScratchDir {
 public:
     ScratchDir();
-    ~ScratchDir();
+    ~ScratchDir() { RemoveTree(path_); }
     ScratchDir(const ScratchDir&) = delete;
     ScratchDir& operator=(const ScratchDir&) = delete;
     const std::string& Path() const { return path_; }  // ends with a backslash
@@ -49,51 +49,40 @@ private:
     std::string path_;
 };
 
-void RemoveTree(const std::string& directory);
-
-// Keeps a file's bytes (or its absence) and puts them back when destroyed.
-class FileRestorer {
+// Puts back, when destroyed, what it was made to keep: a file's bytes, a registry value or a whole
+// registry key (values, types, data and subkeys), or their absence.
+class Restorer {
 public:
-    explicit FileRestorer(std::string path);
-    ~FileRestorer();
-    FileRestorer(const FileRestorer&) = delete;
-    FileRestorer& operator=(const FileRestorer&) = delete;
+    explicit Restorer(std::function<void()> undo) : undo_(std::move(undo)) {}
+    Restorer(Restorer&& other) noexcept : undo_(std::exchange(other.undo_, nullptr)) {}
+    Restorer& operator=(Restorer&&) = delete;
+    ~Restorer() {
+        if (undo_) undo_();
+    }
 
 private:
-    std::string path_;
-    std::optional<std::string> saved_;
+    std::function<void()> undo_;
 };
+Restorer KeepFile(const std::string& path);
+Restorer KeepRegValue(HKEY root, const std::string& key, const std::string& value);
+Restorer KeepRegTree(HKEY root, const std::string& path);
 
-// Registry string values (REG_SZ, written with or without terminator as the code under test does).
+// A REG_SZ value's bytes as the narrow API returns them, terminators included (the system adds one
+// to a text written without it); none when missing or of another type.
+std::optional<std::string> ReadRegBytes(HKEY root, const char* key, const char* value);
+// The same without its terminators.
 std::optional<std::string> ReadRegString(HKEY root, const char* key, const char* value);
 bool WriteRegString(HKEY root, const char* key, const char* value, const std::string& data);
-void DeleteRegValue(HKEY root, const char* key, const char* value);
-void DeleteRegTree(HKEY root, const char* key);
-
-// Keeps a registry value (or its absence) and puts it back when destroyed.
-class RegValueRestorer {
-public:
-    RegValueRestorer(HKEY root, std::string key, std::string value);
-    ~RegValueRestorer();
-    RegValueRestorer(const RegValueRestorer&) = delete;
-    RegValueRestorer& operator=(const RegValueRestorer&) = delete;
-
-private:
-    HKEY root_;
-    std::string key_;
-    std::string value_;
-    DWORD type_ = 0;
-    std::optional<std::vector<BYTE>> saved_;
-};
+// The UTF-16 form of ReadRegString.
+std::optional<std::wstring> ReadRegTextW(HKEY root, const wchar_t* key, const wchar_t* value);
 
 // Registry helpers (narrow names in the process code page).
 using Ids = std::vector<std::string>;
 UniqueHKey CreateKey(HKEY root, const char* path);  // opened, or made with the keys above it
 bool KeyPresent(HKEY root, const char* path);
+inline void DeleteRegTree(HKEY root, const char* path) { RegDeleteTreeA(root, path); }
 // Names of the subkeys (or of the values) of a key, sorted.
 Ids RegNames(HKEY root, const char* path, bool values = false);
-// A REG_SZ value's data as stored, read in the process code page; none when missing or of another type.
-std::optional<std::string> ReadSz(HKEY root, const char* path, const char* name);
 
 // The message boxes shown, each as "text | caption", marked " (other form)" unless narrow with OK.
 Ids ShownBoxes(const MessageRecorder& recorder);

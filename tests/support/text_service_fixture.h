@@ -40,6 +40,5 @@ protected:
     // The system bitness and the Windows 10 flag as the main window works them out.
     void SetFactsOfWindowCreation();
 
-    RegistryTreeGuard tip_{HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}"};
-    RegistryTreeGuard userCtf_{HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\CTF"};
+    Restorer keep_[2] = {KeepRegTree(HKEY_LOCAL_MACHINE, kTip), KeepRegTree(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\CTF")};
 };

@@ -193,15 +193,11 @@ quor_env_down() {
     exec 9>&-
 }
 
-# quor_fresh_prefix [SETUP]: a pristine copy of the template with its own persistent server; prints
-# its path. SETUP, when given, is run as "bash SETUP PREFIX" before the server starts.
+# quor_fresh_prefix: a pristine copy of the template with its own persistent server; prints its path.
 quor_fresh_prefix() {
     local fresh
     fresh=$(mktemp -d "$QW/fresh.XXXXXX")
     cp -a "$QUOR_TEMPLATE/." "$fresh/"
-    if [ -n "${1:-}" ]; then
-        bash "$1" "$fresh" >&2 || { quor_log "prefix setup $1 failed"; rm -rf "$fresh"; return 1; }
-    fi
     quor_start_server "$fresh"
     printf '%s\n' "$fresh"
 }

@@ -4,8 +4,6 @@
 # QUOR_RUN_OPTIONS, a comma-separated list, changes how the program runs:
 #   cp950       code page 950 (Big5) instead of 936 (GBK)
 #   fresh       in a pristine copy of the template prefix, thrown away afterwards
-#   setup=FILE  (with fresh) run "bash FILE PREFIX" on the copy before its wineserver starts, to
-#               change what Wine reads only at start, such as drive types
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/env.sh"
 quor_init "$1"
@@ -13,13 +11,11 @@ shift
 quor_env_up || exit 1
 
 fresh=0
-prefix_setup=""
 IFS=, read -ra options <<<"${QUOR_RUN_OPTIONS:-}"
 for option in "${options[@]}"; do
     case "$option" in
         cp950) export QUOR_CODEPAGE=950 ;;
         fresh) fresh=1 ;;
-        setup=*) prefix_setup=${option#setup=} ;;
         "") ;;
         *) echo "run.sh: unknown option $option" >&2; exit 2 ;;
     esac
@@ -27,7 +23,7 @@ done
 
 prefix=$QUOR_SHARED
 if [ "$fresh" = 1 ]; then
-    prefix=$(quor_fresh_prefix "$prefix_setup") || exit 1
+    prefix=$(quor_fresh_prefix) || exit 1
     trap 'quor_drop_prefix "$prefix"' EXIT
 fi
 
