@@ -21,9 +21,6 @@ constexpr int kExitNotRegistered = 16;
 // The user's earlier data, backed up before the install, could not all be put back afterwards.
 constexpr int kExitRestoreFailed = 32;
 
-// Held for the life of a setup process: a second setup started meanwhile finds it and refuses.
-inline constexpr wchar_t kSetupMutexName[] = L"Global\\quorel8setup";
-
 // The silent install's exit code for the kFault* bits the install procedure left.
 int SilentInstallExitCode(int installFaults);
 

@@ -16,6 +16,10 @@ constexpr int kRunModeSilent = 3;
 // chosen; every other code page gets the GBK ones.
 constexpr UINT kBig5CodePage = 950;
 
+// Held for the life of a setup or uninstall process: one started meanwhile finds it and refuses,
+// since the two would race each other over the same files and registry entries.
+inline constexpr wchar_t kSetupMutexName[] = L"Global\\quorel8setup";
+
 // Edition and interface choices.
 constexpr int kEditionWubi = 0;
 constexpr int kEditionPinyin = 1;

@@ -15,6 +15,7 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "archive/quz_format.h"
+#include "common/install_state.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"
 #include "tools/walker/setup_driver.h"
@@ -34,7 +35,6 @@ const char* const kUserFiles[] = {
     "quorynhz.txt", "quorzdfh.quh", "userck.txt",   "delck.txt",    "ftquzdym.txt", "ftpyzdym.txt",
     "quorpymb.ov1", "qugbkbh.quh",  "quszsj05.quh", "quszsj06.quh"};
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 struct Outcome {
     DWORD exitCode = STILL_ACTIVE;
@@ -59,30 +59,6 @@ Outcome RunSetup(const wchar_t* arguments) {
         }
     }
     return outcome;
-}
-
-// A Unix symbolic link (Wine's CreateSymbolicLinkW does nothing), made by the host's ln, which Wine
-// starts as it starts any program.
-void Symlink(const std::string& at, const std::string& target) {
-    using UnixNameCall = char*(CDECL*)(const wchar_t*);
-    auto unixName = reinterpret_cast<UnixNameCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    ASSERT_NE(unixName, nullptr);
-    std::wstring command = L"ln -s";
-    for (const std::string& path : {target, at}) {
-        char* name = unixName(Wide(path).c_str());
-        ASSERT_NE(name, nullptr) << path;
-        command += L" \"" + Wide(name) + L"\"";
-        HeapFree(GetProcessHeap(), 0, name);
-    }
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(L"Z:\\bin\\ln", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    WaitForSingleObject(info.hProcess, 10000);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
 }
 
 bool ArchiveHolds(const std::string& path, const char* name) {

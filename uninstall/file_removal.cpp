@@ -6,44 +6,27 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "common/file_io.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
 
 namespace {
 
-constexpr DWORD kLinkOrDirectory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-
 bool Schedule(const char* path) { return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE; }
 
 // Clears the way for a move: an earlier file under the aside name goes first. False when it stays.
 bool ClearAsideName(const char* aside) {
-    if (GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES) return true;
-    if (!IsPlainFile(aside)) return false;
-    SetFileAttributesA(aside, FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(aside) != FALSE;
-}
-
-bool DeleteNow(const char* path) {
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    return DeleteFileA(path) != FALSE;
+    return GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES || (IsPlainFile(aside) && RemoveName(aside));
 }
 
 }  // namespace
 
-bool IsPlainFile(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kLinkOrDirectory) == 0;
-}
-
-bool IsPlainDirectory(const char* path) {
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kLinkOrDirectory) == FILE_ATTRIBUTE_DIRECTORY;
-}
+bool IsPlainFile(const char* path) { return OpenPlainFile(path).Valid(); }
 
 void RemoveOwnFile(const char* path, RemovalTally* tally) {
     if (!IsPlainFile(path)) return;
-    if (DeleteNow(path)) {
+    if (RemoveName(path)) {
         ++tally->removed;
         return;
     }
@@ -61,7 +44,7 @@ void RemoveOwnFile(const char* path, RemovalTally* tally) {
 
 void RemoveUninstallerFile(const char* path, RemovalTally* tally) {
     if (!IsPlainFile(path)) return;
-    if (DeleteNow(path)) {
+    if (RemoveName(path)) {
         ++tally->removed;
         return;
     }
@@ -84,6 +67,6 @@ void RemoveOwnDirectory(const char* path, bool filesScheduledInside) {
     if (!CopyText(directory, path)) return;
     std::size_t length = std::strlen(directory);
     if (length > 3 && directory[length - 1] == '\\') directory[length - 1] = '\0';
-    if (!IsPlainDirectory(directory) || RemoveDirectoryA(directory)) return;
+    if (!IsRealDirectory(directory) || RemoveDirectoryA(directory)) return;
     if (filesScheduledInside) Schedule(directory);
 }

@@ -25,7 +25,6 @@ void RemoveUninstallerFile(const char* path, RemovalTally* tally);
 // (and leaves it when other files remain).
 void RemoveOwnDirectory(const char* path, bool filesScheduledInside);
 
-// Whether path is a plain file: not a directory, not a link.
+// Whether path is a plain file reached by its own name: not a directory, not a link of any kind
+// (a Unix symbolic link under Wine included), not a file with a second hard link.
 bool IsPlainFile(const char* path);
-// Whether path is a directory that is no link.
-bool IsPlainDirectory(const char* path);

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "archive/user_backup.h"
+#include "common/file_io.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
@@ -96,7 +97,7 @@ bool ChooseInstallDir(char* out, std::size_t capacity, bool* recorded) {
     const char* earlier = g_state.previousInstallDir;
     std::size_t length = BoundedLength(earlier, sizeof g_state.previousInstallDir);
     *recorded = length < kPathCapacity && std::isalpha(static_cast<unsigned char>(earlier[0])) && earlier[1] == ':' &&
-                earlier[2] == '\\' && EndsWithInstallFolder(earlier, length) && IsPlainDirectory(earlier);
+                earlier[2] == '\\' && EndsWithInstallFolder(earlier, length) && IsRealDirectory(earlier);
     if (*recorded) return CopyText(out, capacity, earlier);
     out[0] = '\0';
     return GetInstallDir() && CopyText(out, capacity, g_state.installDir);
@@ -167,7 +168,7 @@ void RemovePathFiles(RemovalTally* tally) {
     }
     char folder[kPathCapacity];
     FindFixedDriveFolder(folder, sizeof folder);
-    if (folder[0] == '\0' || !IsPlainDirectory(folder)) return;
+    if (folder[0] == '\0' || !IsRealDirectory(folder)) return;
     if (FormatText(path, "%s%s", folder, kPathFileName)) RemoveOwnFile(path, tally);
     RemoveOwnDirectory(folder, false);
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
@@ -19,6 +20,7 @@ namespace {
 
 constexpr char kNoAdminText[] =
     "卸载智能岚石需要管理员权限，请用鼠标右键点击卸载程序，选择“以管理员身份运行”后重新卸载。";
+constexpr char kSetupRunningText[] = "智能岚石的安装程序正在运行，请等它结束后再卸载。";
 constexpr char kNothingInstalledText[] = "本机没有安装智能岚石，没有需要卸载的内容。";
 constexpr char kConfirmText[] = "确实要从本机卸载智能岚石输入平台吗？";
 constexpr char kKeepDataText[] =
@@ -56,7 +58,7 @@ int Refuse(bool silent, const char* text) {
 
 // The kept data stays where a later install looks for it: the path files name its directory.
 void KeepPathFiles(const Installation& found, RemovalTally* tally) {
-    if (found.installDir[0] == '\0' || !IsPlainDirectory(found.installDir)) {
+    if (found.installDir[0] == '\0' || !IsRealDirectory(found.installDir)) {
         RemovePathFiles(tally);
         return;
     }
@@ -69,7 +71,7 @@ void KeepPathFiles(const Installation& found, RemovalTally* tally) {
 void ShowClosingMessage(const RemovalTally& tally, bool keepData, const char* installDir) {
     char text[kMessageCapacity];
     FormatText(text, kRemovedText, tally.removed);
-    if (keepData && IsPlainDirectory(installDir)) AppendFormat(text, kKeptText, installDir);
+    if (keepData && IsRealDirectory(installDir)) AppendFormat(text, kKeptText, installDir);
     if (tally.scheduled > 0) AppendFormat(text, kRestartText, tally.scheduled);
     ShowMessageA(text, kCaptionProduct, MB_OK);
 }
@@ -78,6 +80,9 @@ void ShowClosingMessage(const RemovalTally& tally, bool keepData, const char* in
 
 int RunUninstall(bool silent) {
     if (!HasAdministratorRights()) return Refuse(silent, kNoAdminText);
+    SetLastError(ERROR_SUCCESS);
+    UniqueHandle oneAtATime(CreateMutexW(nullptr, FALSE, kSetupMutexName));
+    if (!oneAtATime || GetLastError() == ERROR_ALREADY_EXISTS) return Refuse(silent, kSetupRunningText);
     Installation found{};
     if (!ChooseInstallDir(found.installDir, sizeof found.installDir, &found.dirRecorded)) found.installDir[0] = '\0';
     FindOwnLayouts(&found.layouts);

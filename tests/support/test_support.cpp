@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 #include "common/install_state.h"
 #include "tests/support/os_facts_scripted.h"
@@ -61,6 +62,40 @@ void RemoveTree(const std::string& directory) {
     SetFileAttributesA(base.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(base.c_str());
 }
+
+namespace {
+
+void RunOnHost(const wchar_t* program, std::wstring command, std::initializer_list<std::string> paths) {
+    using UnixNameCall = char*(CDECL*)(const wchar_t*);
+    auto unixName = reinterpret_cast<UnixNameCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    ASSERT_NE(unixName, nullptr);
+    for (const std::string& path : paths) {
+        std::wstring wide(path.size() + 1, L'\0');
+        wide.resize(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), static_cast<int>(wide.size())));
+        char* name = unixName(wide.c_str());
+        ASSERT_NE(name, nullptr) << path;
+        command += L" \"";
+        for (const char* c = name; *c != '\0'; ++c) command += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        command += L'"';
+        HeapFree(GetProcessHeap(), 0, name);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+}
+
+}  // namespace
+
+void Symlink(const std::string& at, const std::string& target) {
+    RunOnHost(L"Z:\\bin\\ln", L"ln -s", {target, at});
+}
+
+void Unlink(const std::string& at) { RunOnHost(L"Z:\\bin\\rm", L"rm", {at}); }
 
 std::string WindowsDir() {
     char buffer[MAX_PATH];

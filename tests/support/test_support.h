@@ -33,6 +33,12 @@ void RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& directory);
 
+// A Unix symbolic link at a Windows path (Wine's CreateSymbolicLinkW does nothing), made and removed
+// by the host's ln and rm, which Wine starts as it starts any program. Wine shows such a link as its
+// target: DeleteFile at the link would delete the target, so only Unlink removes it.
+void Symlink(const std::string& at, const std::string& target);
+void Unlink(const std::string& at);
+
 std::string WindowsDir();  // without a trailing backslash
 std::string SystemDir();
 

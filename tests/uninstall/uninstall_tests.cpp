@@ -320,8 +320,12 @@ TEST_F(UninstallTest, FaultsLeaveForeignFilesAndEntriesAloneAndAreReported) {
         DWORD exitCode;
         std::function<void()> check;
     } rows[] = {
-        {"a partial install",
+        {"a partial install, and another setup running first",
          [] {
+             {
+                 UniqueHandle setup(CreateMutexW(nullptr, FALSE, kSetupMutexName));
+                 EXPECT_EQ(Uninstall("/S"), 2u);
+             }
              RemoveFile(SystemDir() + "\\quorel4.ime");
              RemoveFile(kDir + "quortavo.exe");
              DeleteRegTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
@@ -352,6 +356,19 @@ TEST_F(UninstallTest, FaultsLeaveForeignFilesAndEntriesAloneAndAreReported) {
              EXPECT_EQ(DefaultPreload(), Ids{"00000409"});
              EXPECT_EQ(LayoutValue("E0200804", "Ime File"), "foreign.ime");
          }},
+        // A link planted under one of our names goes, or stays, as the link: never its target.
+        {"a link under one of our names",
+         [&] {
+             WriteFileBytes(windows + "planted.dll", "foreign");
+             RemoveFile(kDir + "quortavo.exe");
+             Symlink(kDir + "quortavo.exe", windows + "planted.dll");
+         },
+         0,
+         [&] {
+             EXPECT_TRUE(ReadFileBytes(windows + "planted.dll") == "foreign");
+             Unlink(kDir + "quortavo.exe");
+             RemoveFile(windows + "planted.dll");
+         }},
         {"a file of the user's in the install directory", [] { WriteFileBytes(kDir + "mine.txt", "mine"); }, 0,
          [] { EXPECT_TRUE(ReadFileBytes(kDir + "mine.txt") == "mine"); }},
         // In use: moved aside, so that the names are free at once, and deleted at the restart, the
@@ -378,8 +395,8 @@ TEST_F(UninstallTest, FaultsLeaveForeignFilesAndEntriesAloneAndAreReported) {
         Install(kInterfaceImm);
         row.arrange();
         EXPECT_EQ(Uninstall("/S"), row.exitCode);
-        ExpectRemoved();
         row.check();
+        ExpectRemoved();
     }
 }
 
