@@ -3,18 +3,11 @@
 // links stand for the links and junctions of Windows; hard links are real ones under Wine too), a
 // silent reinstall over changed user data, the whole keyboard-layout range taken, read-only
 // destinations, and two setups at once.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include <functional>
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "app/main_window.h"
 #include "app/startup.h"
-#include "archive/quz_format.h"
 #include "common/install_state.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"
@@ -28,18 +21,8 @@ const std::string kTarget = "C:\\windows\\quortarget.ini";  // an administrator'
 const std::string kSecret = "C:\\windows\\quorsecret.txt";  // stands for one only administrators read
 const std::string kPlanted = "C:\\windows\\system32\\planted.dll";  // must never come to be
 
-// The user's data files of an install, as the backup table names them.
-const char* const kUserFiles[] = {
-    "quorpyck.quh", "quszsj43.quh", "qfontset.quh", "qwbzlcz1.quh", "quwbcmxz.quh", "qudhzcm.quh",
-    "quordhz.quh",  "qugbkhz.quh",  "quordwdw.txt", "quorzdym.quh", "qupyzdym.quh", "quwbpy.txt",
-    "quorynhz.txt", "quorzdfh.quh", "userck.txt",   "delck.txt",    "ftquzdym.txt", "ftpyzdym.txt",
-    "quorpymb.ov1", "qugbkbh.quh",  "quszsj05.quh", "quszsj06.quh"};
-
-
-struct Outcome {
-    DWORD exitCode = STILL_ACTIVE;
-    std::vector<std::wstring> boxes;  // "caption: text" of each box, in order
-};
+// The exit code, and "caption: text" of each box in order.
+struct Outcome { DWORD exitCode = STILL_ACTIVE; std::vector<std::wstring> boxes; };
 
 // Runs setup.exe to its end, answering every box with OK or Yes and closing the main window as soon
 // as it shows: its backup of the earlier data has been taken by then.
@@ -47,13 +30,12 @@ Outcome RunSetup(const wchar_t* arguments) {
     Outcome outcome;
     SetupProcess setup;
     if (!StartProgram(HostPath(QUOR_SETUP_EXE), arguments, &setup)) return outcome;
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 90000;) {
-        if ((outcome.exitCode = setup.Wait(50)) != STILL_ACTIVE) break;
+    for (DWORD start = GetTickCount();
+         GetTickCount() - start < 90000 && (outcome.exitCode = setup.Wait(50)) == STILL_ACTIVE;) {
         MessageBoxInfo box;
         if (WaitForMessageBox(setup.info.dwProcessId, 0, &box)) {
             outcome.boxes.push_back(box.caption + L": " + box.text);
-            AnswerMessageBox(box.window, IDOK);
-            AnswerMessageBox(box.window, IDYES);
+            AnswerMessageBox(box.window, box.yesNo ? IDYES : IDOK);
         } else if (HWND window = WaitForWindow(kMainWindowClassW, setup.info.dwProcessId, 0)) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
@@ -61,104 +43,88 @@ Outcome RunSetup(const wchar_t* arguments) {
     return outcome;
 }
 
-bool ArchiveHolds(const std::string& path, const char* name) {
-    std::string archive = ReadFileBytes(path).value_or("");
-    ArchiveWalker walker(reinterpret_cast<const unsigned char*>(archive.data()), archive.size());
-    ArchiveRecord record;
-    while (walker.Next(&record) == WalkStep::kRecord) {
-        if (MemberNameEquals(record.nameField, record.nameFieldSize, name)) return true;
-    }
-    return false;
-}
-
-struct Link {
-    std::string at;      // replaced by the link
-    std::string target;  // keeps its bytes, or stays absent
-    bool hard = false;
-};
+// A link replaces the file at `at`; its target keeps its bytes, or stays absent.
+struct Link { std::string at, target; bool hard = false; };
 
 struct Row {
     const char* name;
     bool earlierInstall;  // a silent install first
     std::vector<Link> links;
     const wchar_t* arguments;  // L"" starts the window, closed at once
-    DWORD exitCode;
-    std::vector<std::wstring> boxes;
-    std::function<void()> prepare = [] {};
-    std::function<void()> check = [] {};
+    DWORD exitCode = 0;
+    std::vector<std::wstring> boxes = {};
+    std::function<void()> prepare = [] {}, check = [] {};
 };
 
-const std::wstring kNotRegisteredBox =
-    L"智能岚石(岚石五笔): 在WIN2000和WIN NT系统中安装本软件时，需要以系统管理员身份才能安装成功！";
+const std::string kReadOnly[] = {kPathFile, kDir + "quorpyck.dat"};
+UniqueHandle g_held;  // the path file, held open without write sharing
+const std::string kEarlier = "D:\\Earlier\\quorel8\\";
+
+// User data files of an install, one of each kind in the backup table: packed from a backup copy
+// (and under its own name), packed as it is, optional.
+const char* const kUserFiles[] = {"quorpyck.quh", "quszsj43.quh", "quordwdw.txt", "quszsj06.quh"};
 
 // Every id the system's IMM installer under Wine tries (E002 to EFFE with the user's language) is
 // taken, and one layout at the top of the range leaves no number for the program's own entry.
+const std::string kLayouts = std::string(kLayoutsPath) + "\\";
 void TakeTheLayoutRange() {
-    const std::string layouts = std::string(kLayoutsPath) + "\\";
     for (unsigned number = 0xE002; number <= 0xEFFE; ++number) {
         char id[9];
         snprintf(id, sizeof id, "%04X%04X", number, LOWORD(GetUserDefaultLCID()));
-        CreateKey(HKEY_LOCAL_MACHINE, (layouts + id).c_str());
+        CreateKey(HKEY_LOCAL_MACHINE, (kLayouts + id).c_str());
     }
-    ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, (layouts + "FFFF0804").c_str(), "layout text", "another one"));
+    ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, (kLayouts + "FFFF0804").c_str(), "layout text", "another one"));
 }
 
-std::vector<Row> Rows() {
-    return {
-        {"SilentOverLinkedDataAndPathFile", true,
-         {{kDir + "quorcyzk.dat", "C:\\windows\\system32\\planted_cyzk.dll"}, {kDir + "quorpyck.dat", kTarget},
-          {"D:\\quorel8\\quorpat8.quh", kSecret}},
-         L"setqusrf32", 0, {}},
-        {"WindowOverLinkedBackupCopy", true, {{kDir + "quorpyck.bak", kPlanted}}, L"", 0, {}},
-        {"WindowOverLinkedArchive", true, {{kDir + "quorback.quz", "C:\\windows\\system32\\planted.quz"}}, L"", 0,
-         {}},
-        {"WindowOverLinkedSettingsCopy", true, {{kDir + "qfontset.bak", kTarget}}, L"", 0, {}},
-        {"WindowPacksNoLinkedFile", true,
-         {{kDir + "userck.txt", kSecret}, {kDir + "delck.txt", kSecret, true}, {kDir + "qfontset.bak", kTarget, true}},
-         L"", 0, {}, [] {},
-         [] {
-             EXPECT_FALSE(ArchiveHolds(kDir + "quorback.quz", "userck.txt"));
-             EXPECT_FALSE(ArchiveHolds(kDir + "quorback.quz", "delck.txt"));
-             EXPECT_TRUE(ArchiveHolds(kDir + "quorback.quz", "qfontset.bak"));
-         }},
-        {"SilentReinstallKeepsChangedUserData", true, {}, L"setqusrf32", 0, {},
-         [] {
-             for (const char* name : kUserFiles) ASSERT_TRUE(WriteFileBytes(kDir + name, std::string("mine: ") + name));
-         },
-         [] {
-             // The first eight come back as their backup copies, the others under their own names.
-             for (const char* name : kUserFiles) {
-                 std::string bak = kDir + std::string(name).substr(0, std::string(name).find('.')) + ".bak";
-                 EXPECT_TRUE(ReadFileBytes(kDir + name) == std::string("mine: ") + name ||
-                             ReadFileBytes(bak) == std::string("mine: ") + name)
-                     << name;
-             }
-         }},
-        {"FullLayoutRange", false, {}, L"setqusrf32", kExitNotRegistered, {kNotRegisteredBox}, TakeTheLayoutRange,
-         [] {
-             for (const std::string& id : RegNames(HKEY_LOCAL_MACHINE, kLayoutsPath)) {
-                 EXPECT_FALSE(ReadRegString(HKEY_LOCAL_MACHINE, (std::string(kLayoutsPath) + "\\" + id).c_str(), "Ime File"))
-                     << id;
-             }
-         }},
-        {"ReadOnlyPathFileAndDataFile", true, {}, L"setqusrf32", 0, {},
-         [] {
-             ASSERT_TRUE(WriteFileBytes(kDir + "quorpyck.dat", "stale"));
-             for (const std::string& path : {kPathFile, kDir + "quorpyck.dat"}) {
-                 ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-             }
-         },
-         [] {
-             // Wine lets this root process write a read-only file: the attribute left tells whether it
-             // was cleared first, as Windows needs.
-             for (const std::string& path : {kPathFile, kDir + "quorpyck.dat"}) {
-                 EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) << path;
-             }
-             EXPECT_EQ(ReadFileBytes(kPathFile), kDir);
-             EXPECT_TRUE(HoldsMember(kDir + "quorpyck.dat", "quorpyck.bak"));
-         }},
-    };
-}
+const Row kRows[] = {
+    {"SilentOverLinkedDataAndPathFile", true,
+     {{kDir + "quorcyzk.dat", "C:\\windows\\system32\\planted_cyzk.dll"}, {kDir + "quorpyck.dat", kTarget},
+      {"D:\\quorel8\\quorpat8.quh", kSecret}},
+     L"setqusrf32"},
+    {"WindowOverLinkedBackupCopy", true, {{kDir + "quorpyck.bak", kPlanted}}, L""},
+    {"WindowOverLinkedArchive", true, {{kDir + "quorback.quz", "C:\\windows\\system32\\planted.quz"}}, L""},
+    {"WindowOverLinkedSettingsCopy", true, {{kDir + "qfontset.bak", kTarget}}, L""},
+    {"WindowPacksNoLinkedFile", true,
+     {{kDir + "userck.txt", kSecret}, {kDir + "delck.txt", kSecret, true}, {kDir + "qfontset.bak", kTarget, true}},
+     L"", 0, {}, [] {},
+     [] {  // member names stand in the archive as they are
+         const std::string archive = ReadFileBytes(kDir + "quorback.quz").value_or("");
+         for (auto [name, packed] : {std::pair{"userck.txt", false}, {"delck.txt", false}, {"qfontset.bak", true}})
+             EXPECT_EQ(archive.find(name) != std::string::npos, packed) << name;
+     }},
+    {"SilentReinstallKeepsChangedUserData", true, {}, L"setqusrf32", 0, {},
+     [] { for (const std::string name : kUserFiles) ASSERT_TRUE(WriteFileBytes(kDir + name, "mine: " + name)); },
+     [] {
+         for (const std::string name : kUserFiles) {
+             const std::string bak = kDir + name.substr(0, name.find('.')) + ".bak", mine = "mine: " + name;
+             EXPECT_TRUE(ReadFileBytes(kDir + name) == mine || ReadFileBytes(bak) == mine) << name;
+         }
+     }},
+    {"FullLayoutRange", false, {}, L"setqusrf32", kExitNotRegistered,
+     {L"智能岚石(岚石五笔): 在WIN2000和WIN NT系统中安装本软件时，需要以系统管理员身份才能安装成功！"},
+     TakeTheLayoutRange},
+    // Wine lets this root process write a read-only file: the attribute left tells whether it was
+    // cleared first, as Windows needs.
+    {"ReadOnlyPathFileAndDataFile", true, {}, L"setqusrf32", 0, {},
+     [] {
+         ASSERT_TRUE(WriteFileBytes(kDir + "quorpyck.dat", "stale"));
+         for (const std::string& path : kReadOnly) ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+     },
+     [] {
+         for (const std::string& path : kReadOnly) EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
+         EXPECT_TRUE(HoldsMember(kDir + "quorpyck.dat", "quorpyck.bak"));
+     }},
+    // The window's start when the path file cannot be rewritten: the administrator probe's refusal,
+    // and the file as it was.
+    {"PathFileHeldOpen", false, {}, L"", 0,
+     {L"智能岚石: 本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，"
+      L"在弹出菜单中点击“以管理员身份运行”）"},
+     [] {
+         ASSERT_TRUE(WriteFileBytes(kPathFile, kEarlier));
+         g_held.Reset(CreateFileA(kPathFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+     },
+     [] { g_held.Reset(); EXPECT_EQ(ReadFileBytes(kPathFile), kEarlier); }},
+};
 
 class FaultTest : public QuorTest, public testing::WithParamInterface<Row> {
 protected:
@@ -170,44 +136,37 @@ protected:
     }
 };
 
+// The row's exit code and boxes; every link's target keeps its bytes (or stays absent), and the
+// row's own checks.
 TEST_P(FaultTest, NothingOutsideTheInstallIsTouchedAndTheOutcomeIsTold) {
     const Row& row = GetParam();
-    if (row.earlierInstall) {
-        ASSERT_EQ(RunSetup(L"setqusrf32").exitCode, 0u);
-    }
+    if (row.earlierInstall) { ASSERT_EQ(RunSetup(L"setqusrf32").exitCode, 0u); }
     std::vector<std::optional<std::string>> targets;
     for (const Link& link : row.links) {
         targets.push_back(ReadFileBytes(link.target));
-        CreateDirectoryA(link.at.substr(0, link.at.rfind('\\')).c_str(), nullptr);
         DeleteFileA(link.at.c_str());
-        if (link.hard) {
-            ASSERT_TRUE(CreateHardLinkA(link.at.c_str(), link.target.c_str(), nullptr)) << link.at;
-        } else {
-            Symlink(link.at, link.target);
-        }
+        if (link.hard) ASSERT_TRUE(CreateHardLinkA(link.at.c_str(), link.target.c_str(), nullptr)) << link.at;
+        else Symlink(link.at, link.target);
     }
     row.prepare();
 
     Outcome outcome = RunSetup(row.arguments);
     EXPECT_EQ(outcome.exitCode, row.exitCode);
     EXPECT_EQ(outcome.boxes, row.boxes);
-    for (std::size_t i = 0; i < row.links.size(); ++i) {
+    for (std::size_t i = 0; i < row.links.size(); ++i)
         EXPECT_EQ(ReadFileBytes(row.links[i].target), targets[i]) << row.links[i].at;
-    }
     EXPECT_FALSE(FileExists(kPlanted));
     row.check();
 }
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
-INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, testing::ValuesIn(Rows()),
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTest, testing::ValuesIn(kRows),
                          [](const testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
-
-class OneSetupTest : public QuorTest {};
 
 // One setup at a time: a silent install and a window started while another silent install runs
 // refuse at once, the window with its box; the machine ends as after one install.
-TEST_F(OneSetupTest, TwoSetupsAtOnceInstallOnce) {
+TEST(OneSetupTest, TwoSetupsAtOnceInstallOnce) {
     SetProgramWindowsVersion(L"setup.exe", L"win7");
     // Started without waiting for it to be idle, which a program without a window never is.
     SetupProcess first;
@@ -218,15 +177,13 @@ TEST_F(OneSetupTest, TwoSetupsAtOnceInstallOnce) {
                                nullptr, &startup, &first.info));
     for (int i = 0; i < 1000 && !UniqueHandle(OpenMutexW(SYNCHRONIZE, FALSE, kSetupMutexName)); ++i) Sleep(5);
 
-    Outcome silent = RunSetup(L"setqusrf32");
-    Outcome window = RunSetup(L"");
+    const Outcome silent = RunSetup(L"setqusrf32"), window = RunSetup(L"");
     EXPECT_EQ(first.Wait(90000), 0u);
     EXPECT_EQ(silent.exitCode, static_cast<DWORD>(kExitNotStarted));
     EXPECT_TRUE(silent.boxes.empty());
     EXPECT_EQ(window.exitCode, 0u);
     EXPECT_EQ(window.boxes,
               std::vector<std::wstring>{L"智能岚石安装: 另一个智能岚石安装程序正在运行，请等它结束后再运行本安装程序。"});
-
     EXPECT_EQ(ReadFileBytes(kPathFile), kDir);
     EXPECT_EQ(DifferingMembers(ReadPayload()),
               DifferingReport({"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime", "quorsrf.dll",
