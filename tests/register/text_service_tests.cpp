@@ -14,7 +14,6 @@ constexpr char kSortOrder[] =
 struct SortItem {
     std::string clsid;
     bool profile = true;
-    bool keyboardLayout = true;
 };
 
 TEST_F(TextServiceTest, PositionInTheSortOrder) {
@@ -45,9 +44,7 @@ TEST_F(TextServiceTest, PositionInTheSortOrder) {
             WriteRegString(HKEY_CURRENT_USER, path.c_str(), "CLSID", item.clsid);
             if (item.profile) WriteRegString(HKEY_CURRENT_USER, path.c_str(), "profile", "{E2A7C8E4-0A3A-4D55}");
             DWORD layout = 0x08040804;
-            if (item.keyboardLayout) {
-                RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), "KeyboardLayout", REG_DWORD, &layout, sizeof layout);
-            }
+            RegSetKeyValueA(HKEY_CURRENT_USER, path.c_str(), "KeyboardLayout", REG_DWORD, &layout, sizeof layout);
         }
         EXPECT_EQ(FindTextServiceInSortOrder(), row.position);
     }
