@@ -1,11 +1,9 @@
 // Install directory security on the test prefix: the program's descriptor, the user's entry, the
-// icacls command lines as the prefix's stand-in records them, the captured output of a command, and
-// the application-package scan of an icacls listing.
+// captured output of a command, and the application-package scan of an icacls listing.
 
 #include <windows.h>
 #include <aclapi.h>
 
-#include <algorithm>
 #include <string_view>
 
 #include "common/handles.h"
@@ -13,12 +11,10 @@
 #include "common/text.h"
 #include "deploy/dir_security.h"
 #include "platform/install_paths.h"
-#include "tests/support/command_log.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
-constexpr char kIcaclsLog[] = "C:\\quortest\\icacls.log";
 
 // How many access-allowed entries of a directory's DACL give the current user full access (GENERIC_ALL,
 // or the file rights it maps to), inherited by files and folders.
@@ -26,10 +22,8 @@ int UserFullAccessEntries(const std::string& path) {
     UniqueHandle token;
     BYTE user[256];
     DWORD size = 0;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()) ||
-        !GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size)) {
-        return -1;
-    }
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return -1;
+    if (!GetTokenInformation(token.Get(), TokenUser, user, sizeof user, &size)) return -1;
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl, nullptr,
@@ -47,10 +41,6 @@ int UserFullAccessEntries(const std::string& path) {
 
 class DirSecurityTest : public QuorTest {
 protected:
-    void SetUp() override {
-        QuorTest::SetUp();
-        RemoveFile(kIcaclsLog);
-    }
     ScratchDir scratch;
 };
 
@@ -67,16 +57,6 @@ TEST_F(DirSecurityTest, CreatesOnlyANewDirectoryWithTheDescriptorAndGrantsTheUse
     EXPECT_EQ(CreateSecuredDirectory(dir.c_str()), 0);
     ASSERT_EQ(GrantUserFullAccess(dir.c_str()), 1);
     EXPECT_EQ(UserFullAccessEntries(dir), 1);
-}
-
-// (The basic-trust start over the same path is checked with the install's final checks.)
-TEST_F(DirSecurityTest, StartsIcaclsOverTheShortPathWhateverTheInstallDirectory) {
-    CopyText(g_state.installDir, "D:\\Program Files\\quorel8\\");
-    SetLowIntegrity();
-    std::vector<std::string> icacls = WaitForLogLines(kIcaclsLog, 2);
-    std::sort(icacls.begin(), icacls.end());  // the two commands run side by side
-    EXPECT_EQ(icacls, (std::vector<std::string>{"icacls.exe \"c:\\Progra~1\\quorel8\" /SetIntegrityLevel Level: L",
-                                                "icacls.exe c:\\Progra~1\\quorel8 /SetIntegrityLevel Level: L"}));
 }
 
 // 200 lines of 150 characters: longer than one 128-byte read, 30,200 bytes in all.

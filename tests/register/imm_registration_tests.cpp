@@ -1,7 +1,7 @@
 // The IMM registration against the real registry: the keyboard-layout entry (the id it chooses, the
 // own entry found by its layout text, the exact values, the preload number it adds, its messages),
 // the preload list (finding the input method, its promotion after an IMM install on Windows XP, the
-// default-input-method guard), and the manual registration when the system's installer fails.
+// default-input-method guard).
 
 #include <cstdio>
 #include <set>
@@ -149,8 +149,6 @@ TEST_F(PreloadTest, FindsAndPromotesTheInputMethod) {
     const struct { const char* name; Ids list; int position; Ids promoted; } rows[] = {  // promoted: on XP and earlier
         {"fourth of four", {"00000804", "00000409", "E0200804", kOwn}, 4, {"00000804", kOwn, "00000409", "E0200804"}},
         {"listed without a Keyboard Layouts entry", {"00000804", "E0990804", "00000409"}, 0, {}},
-        {"a text with only the product's name", {"00000804", "00000409", "E0240804"}, 0, {}},
-        {"empty list", {}, 0, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -185,8 +183,6 @@ TEST_F(PreloadTest, GuardAgainstTheInputMethodAsDefaultOrAsTheThreadsLayout) {
         {"first of two on a 64-bit system", 64, IDOK, ownFirst, 0, {{kDefaultText, MB_OK}}, ownFirst},
         {"first of two on a 32-bit system, yes", 32, IDYES, ownFirst, 0,
          {{kDefaultText, MB_OK}, {question, MB_YESNO}, {L"请重新启动机器后安装智能岚石！", MB_OK}}, swapped},
-        {"first of two on a 32-bit system, no", 32, IDNO, ownFirst, 0, {{kDefaultText, MB_OK}, {question, MB_YESNO}},
-         ownFirst},
         {"not first", 0, IDOK, swapped, 1, {}, swapped},
     };
     for (const auto& row : rows) {
@@ -215,22 +211,6 @@ TEST_F(PreloadTest, GuardAgainstTheInputMethodAsDefaultOrAsTheThreadsLayout) {
                               : Messages{{L"　　你以前安装的岚石五笔为系统默认输入法，请通过微软的输入法管理器将岚石五笔输入法"
                                           L"设置为系统非默认输入法后，重新启动机器才能安装新版本的岚石五笔！", MB_OK}});
     }
-}
-
-// Had the system's IMM installer refused the file (Wine's never does, so the step after it is run
-// directly), the manual entry is made and listed, and moved to second place on Windows XP.
-TEST_F(PreloadTest, RegistrationAfterTheSystemsInstallerFailed) {
-    SetPreload({"00000804", "00000409", "E0200804"});
-    FinishImmRegistration(false);
-    EXPECT_EQ(g_state.registrationResult, 0);
-    EXPECT_TRUE(messages.shown.empty());
-    Ids own;
-    for (const std::string& name : LayoutNames()) {
-        if (LayoutValue(name, "IME file") == "QUOREL4.IME") own.push_back(AsWritten(name));
-    }
-    ASSERT_EQ(own.size(), 1u);
-    EXPECT_EQ(Preload(), (PromotionRuns() ? Ids{"00000804", own[0], "00000409", "E0200804"}
-                                          : Ids{"00000804", "00000409", "E0200804", own[0]}));
 }
 
 }  // namespace
