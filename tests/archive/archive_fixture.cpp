@@ -51,24 +51,12 @@ std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& 
     return archive;
 }
 
-void SetCount(std::string& archive, std::uint32_t count) {
-    WriteLittleEndian32(reinterpret_cast<unsigned char*>(&archive[6]), count);
-}
-
-std::string TextBytes(std::size_t size, unsigned seed) {
-    std::string text;
-    for (unsigned line = seed; text.size() < size; ++line) text += "line " + std::to_string(line * 7) + " of text\r\n";
-    return text.substr(0, size);
-}
-
 std::string NoiseBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     std::uint32_t state = seed * 2654435761u + 1;
     for (char& byte : bytes) byte = static_cast<char>((state = state * 1664525u + 1013904223u) >> 24);
     return bytes;
 }
-
-std::string FixtureDir() { return TestProgramDir() + "fixtures\\"; }
 
 const unsigned char* Bytes(const std::string& text) { return reinterpret_cast<const unsigned char*>(text.data()); }
 

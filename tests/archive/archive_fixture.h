@@ -1,6 +1,5 @@
 // Shared by the archive tests: archives built byte by byte (so that damaged ones can be made too),
-// the fixture archives the packer made at build time, and a fixture with a scratch install
-// directory and a work buffer followed by guard bytes.
+// and a fixture with a scratch install directory and a work buffer followed by guard bytes.
 #pragma once
 
 #include <optional>
@@ -23,14 +22,10 @@ struct TestMember {
 std::string Compress(const std::string& data);
 std::string DigestTextOf(const std::string& data);  // 34 bytes, through Md5Text
 std::string BuildArchive(ArchiveVariant variant, const std::vector<TestMember>& members);
-void SetCount(std::string& archive, std::uint32_t count);  // the header's member count
 
-// Deterministic filler: compressible text, or bytes that do not compress.
-std::string TextBytes(std::size_t size, unsigned seed = 1);
+// Deterministic filler that does not compress.
 std::string NoiseBytes(std::size_t size, unsigned seed = 1);
 
-// Folder of the archives and inputs that the packer made (next to the test program), ends with '\'.
-std::string FixtureDir();
 const unsigned char* Bytes(const std::string& text);
 // The normal per-member failure message, as the program formats it, and the closing line of the
 // report of installed files that differ.

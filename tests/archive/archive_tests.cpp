@@ -1,11 +1,12 @@
-// The archive format and its extraction: which member names are bare file names, the writer's
-// records; ConvertPhraseBackup on exact-size buffers and on its way through extraction; ExtractAll,
-// VerifyInstalled and ExtractArchiveFile on the real file system: round trips of archives the packer
-// made, members that fail (digest, data, a hostile name) and damaged archives, the exemption list,
-// the bounds of the output area, and files in use at the destination. Wine enforces sharing as
-// Windows does: a loaded library can be renamed but not deleted, a file held open without delete
-// sharing can be neither. (FindMember is seen finding the first page's picture in the wizard's walk.)
+// The archive format and its extraction: which member names are bare file names; ConvertPhraseBackup
+// on exact-size buffers and on its way through extraction; ExtractAll, VerifyInstalled and
+// ExtractArchiveFile on the real file system: members that fail (digest, data, a hostile name) and
+// damaged archives, the exemption list, the bounds of the output area, and files in use at the
+// destination. Wine enforces sharing as Windows does: a loaded library can be renamed but not
+// deleted, a file held open without delete sharing can be neither. (FindMember is seen finding the
+// first page's picture in the wizard's walk.)
 #include <cstring>
+#include <numeric>
 
 #include "archive/extract.h"
 #include "archive/phrase_backup.h"
@@ -14,9 +15,11 @@
 #include "common/install_state.h"
 #include "platform/file_clearing.h"
 #include "tests/archive/archive_fixture.h"
+#include "tests/support/command_log.h"
 
 namespace {
 
+// A member name passes only as a bare file name terminated inside its field.
 TEST(ArchiveFormatTest, OnlyBareTerminatedNamesPass) {
     using P = NameProblem;
     const std::pair<std::string, NameProblem> cases[] = {  // the field's bytes, padded with NULs to 16
@@ -35,26 +38,6 @@ TEST(ArchiveFormatTest, OnlyBareTerminatedNamesPass) {
     EXPECT_EQ(CheckMemberName("abc", 3), NameProblem::kNotTerminated);
 }
 
-TEST(ArchiveFormatTest, TheWriterLaysOutRecordsAndRefusesNamesThatDoNotFit) {
-    std::vector<unsigned char> archive = NewArchive(ArchiveVariant::kPlain);
-    ASSERT_EQ(AppendRecord(archive, "小天使.quz", nullptr, Bytes("abc"), 3), WriteProblem::kNone);
-    ASSERT_EQ(AppendRecord(archive, std::string(13, 'b').c_str(), nullptr, Bytes("de"), 2), WriteProblem::kNone);
-    EXPECT_EQ(std::string(archive.begin(), archive.end()),
-              std::string("QU\x37\0\0\0\x02\0\0\0QF小天使.quz\0\0\0\0\x03\0\0\0abcQFbbbbbbbbbbbbb\0\x02\0\0\0de", 55));
-
-    const struct { ArchiveVariant variant; std::string name; WriteProblem problem; } refused[] = {
-        {ArchiveVariant::kDigest, std::string(16, 'a'), WriteProblem::kNameTooLong},
-        {ArchiveVariant::kPlain, std::string(14, 'a'), WriteProblem::kNameTooLong},
-        {ArchiveVariant::kDigest, "..\\x", WriteProblem::kBadName},
-    };
-    for (const auto& c : refused) {
-        SCOPED_TRACE(c.name);
-        std::vector<unsigned char> before = NewArchive(c.variant), after = before;
-        EXPECT_EQ(AppendRecord(after, c.name.c_str(), DigestTextOf("x").c_str(), Bytes("zz"), 2), c.problem);
-        EXPECT_EQ(after, before);
-    }
-}
-
 std::string Trailer(std::uint32_t byteSum, std::uint32_t phrases) {
     unsigned char bytes[12] = {'Q', 'U', 'O', 'R'};
     WriteLittleEndian32(bytes + 4, byteSum);
@@ -63,9 +46,7 @@ std::string Trailer(std::uint32_t byteSum, std::uint32_t phrases) {
 }
 
 std::uint32_t ByteSum(const std::string& text) {
-    std::uint32_t sum = 0;
-    for (unsigned char c : text) sum += c;
-    return sum;
+    return std::accumulate(text.begin(), text.end(), 0u, [](std::uint32_t sum, char c) { return sum + std::uint8_t(c); });
 }
 
 TEST(ConvertPhraseBackupTest, KeepsPhrasesDropsOtherRunsAndWritesTheTrailer) {
@@ -75,7 +56,6 @@ TEST(ConvertPhraseBackupTest, KeepsPhrasesDropsOtherRunsAndWritesTheTrailer) {
         {"a run not followed by \"; \" is dropped up to the next ';'", "中文,词组; 拼音; ", "; 拼音; ",
          ByteSum("中文拼音"), 1},
         {"a lone lead byte at the end", "中文; \xB0", "中文; ", ByteSum("中文"), 1},
-        {"a lone ';' at the end", "中文; ;", "中文; ;", ByteSum("中文"), 1},
         {"second bytes must be above 0x3F", "\xB0\x30\xB1\x31; 中文; ", "; 中文; ", ByteSum("中文"), 1},
         {"shorter than a trailer, although it starts like one", "QUOR", "", 0, 0},
         {"already converted: kept as it is", "中文; 词组; " + Trailer(1234, 2), "中文; 词组; ", 1234, 2},
@@ -95,77 +75,30 @@ TEST(ConvertPhraseBackupTest, KeepsPhrasesDropsOtherRunsAndWritesTheTrailer) {
     }
 }
 
-using PhraseBackupExtractionTest = ArchiveTest;
-
-TEST_F(PhraseBackupExtractionTest, OnlyThePhraseBackupMemberIsConvertedAndThenFailsVerification) {
-    std::string phrases = "中文; 词; 词组; ";
-    std::string converted = "中文; ; 词组; " + Trailer(ByteSum("中文词词组"), 2);
-    const std::pair<const char*, std::string> cases[] = {
-        {"quorcyzk.bak", converted}, {"quorpyck.bak", phrases}, {"QUORCYZK.BAK", phrases}};
-    for (const auto& [name, written] : cases) {
-        SCOPED_TRACE(name);
-        std::string archive = BuildArchive(ArchiveVariant::kDigest, {{name, phrases}});
-        EXPECT_TRUE(Extract(archive));
-        EXPECT_EQ(ReadFileBytes(Installed(name)), written);
-        char report[256];
-        EXPECT_EQ(VerifyInstalled(Bytes(archive), archive.size(), report, sizeof report, ""), written == phrases);
-        RemoveFile(Installed(name));
-    }
-}
-
 constexpr ArchiveVariant kDigest = ArchiveVariant::kDigest;
 constexpr ArchiveVariant kPlain = ArchiveVariant::kPlain;
 
 using ExtractAllTest = ArchiveTest;
 
-TEST_F(ExtractAllTest, PackerArchivesComeOutByteForByteOverReadOnlyFiles) {
-    const std::pair<const char*, Texts> cases[] = {
-        {"digest.quz", {"readme.txt", "qubig.dat", "冷色瓷面.quz", "小天使.quz", "abcdefghijk.txt"}},
-        {"plain.quz", {"readme.txt", "冷色瓷面.quz", "小天使.quz"}},
-        {"empty.quz", {}},
-    };
-    for (const auto& [archive, members] : cases) {
-        SCOPED_TRACE(archive);
-        ASSERT_TRUE(WriteFileBytes(Installed("readme.txt"), "an older and longer file"));
-        SetFileAttributesA(Installed("readme.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
-        g_state.progressStep = 0;
-
-        EXPECT_TRUE(Extract(ReadFileBytes(FixtureDir() + archive).value_or("made by the packer at build time")));
-
-        EXPECT_EQ(MessageTexts(), Texts{});
-        EXPECT_EQ(g_state.progressStep, static_cast<int>(members.size()));
-        for (const std::string& name : members) {
-            EXPECT_EQ(ReadFileBytes(Installed(name)).value_or("<missing>"),
-                      ReadFileBytes(FixtureDir() + "inputs\\" + name).value_or("<no input>")) << name;
-        }
-    }
-    EXPECT_EQ(ReadFileBytes(Installed("qubig.dat")).value_or("").size(), 1882706u);
-}
-
 // A failed member is reported by name (cut to its field) and the walk goes on; a damaged archive
 // ends the walk on the member it cannot read, without reading outside. The check of what was
 // installed adds its closing line whenever the walk ends short of the count.
 TEST_F(ExtractAllTest, FailedMembersAndDamagedArchivesEndAsFarAsTheyGo) {
-    std::string data = TextBytes(3000), flipped = data, lower = DigestTextOf(data);
+    std::string data = NoiseBytes(3000), flipped = data;
     flipped[1234] ^= 0x01;
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     auto failing = [&](ArchiveVariant variant, const TestMember& member) {
         return BuildArchive(variant, {member, {"after.txt", data}});
     };
-    std::string good = BuildArchive(kDigest, {{"one.txt", "first"}, {"two.txt", TextBytes(500)}});
+    std::string good = BuildArchive(kDigest, {{"one.txt", "first"}, {"two.txt", NoiseBytes(500)}});
     std::size_t second = kArchiveHeaderSize + kDigestRecordHeadSize + Compress("first").size();
     std::string countPastEnd = good, hugeLength = good, unmarked = good;
-    SetCount(countPastEnd, 7);
+    WriteLittleEndian32(reinterpret_cast<unsigned char*>(&countPastEnd[6]), 7);  // the header's member count
     WriteLittleEndian32(reinterpret_cast<unsigned char*>(&hugeLength[kArchiveHeaderSize + 52]), 0xFFFFFFF0u);
     unmarked[second + 1] = 'X';
     const Texts after = {"after.txt"}, first = {"one.txt"}, both = {"one.txt", "two.txt"};
     // The failed member's shown name (none: no failure), the members visited, the files written.
     const struct { const char* label; std::string archive; const char* failed; int visited; Texts written; } cases[] = {
         {"a flipped byte", failing(kDigest, {"flipped.dat", flipped, DigestTextOf(data)}), "flipped.dat", 2, after},
-        {"a lower-case stored digest", failing(kDigest, {"lower.dat", data, lower}), "lower.dat", 2, after},
-        {"0 bytes with their digest", failing(kDigest, {"empty.dat", "", DigestTextOf("")}), "empty.dat", 2, after},
-        {"not a zlib stream", failing(kDigest, {"broken.dat", data, std::nullopt, std::string("not zlib")}),
-         "broken.dat", 2, after},
         {"a parent backslash", failing(kDigest, {"..\\escaped.txt", data}), "..\\escaped.txt", 2, after},
         {"a whole archive", good, nullptr, 2, both},
         {"a count past the end", countPastEnd, "", 3, both},
@@ -187,7 +120,6 @@ TEST_F(ExtractAllTest, FailedMembersAndDamagedArchivesEndAsFarAsTheyGo) {
         EXPECT_EQ(ExtractAll(exact.data(), exact.size(), g_state.workBuffer, kWorkBufferSize), whole);
 
         EXPECT_EQ(MessageTexts(), c.failed ? Texts{MemberFailedText(c.failed)} : Texts{});
-        for (const RecordedMessage& box : messages.shown) EXPECT_TRUE(box.caption == kCaptionSetup && box.style == MB_OK);
         EXPECT_EQ(g_state.progressStep, c.visited);
         EXPECT_EQ(FilesIn(scratch.Path()), Texts{});
         EXPECT_EQ(FilesIn(InstallDir()), c.written);
@@ -202,9 +134,7 @@ TEST_F(ExtractAllTest, FailedMembersAndDamagedArchivesEndAsFarAsTheyGo) {
     messages.shown.clear();
     EXPECT_FALSE(ExtractAll(nullptr, 0, g_state.workBuffer, kWorkBufferSize));
     EXPECT_FALSE(ExtractAll(Bytes(good), good.size(), nullptr, 0));
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].wtext, kMissingPayloadText);
-    EXPECT_FALSE(FileExists(Installed("one.txt")));
+    EXPECT_TRUE(messages.shown.size() == 2 && messages.shown[1].wtext == kMissingPayloadText);
 }
 
 // The archive fills the first 128 KiB of the work buffer at most; its members inflate into the rest,
@@ -229,50 +159,34 @@ TEST_F(ExtractAllTest, ExtractArchiveFileTakesUpTo128KiBAndInflatesAfterIt) {
         EXPECT_EQ(FileExists(Installed("qubmp8.quh")), c.extracted);
         EXPECT_EQ(messages.shown.size(), c.messages);
     }
-    EXPECT_FALSE(ExtractArchiveFile((scratch.Path() + "absent.quz").c_str()));
     g_state.workBuffer = nullptr;
     EXPECT_FALSE(ExtractArchiveFile(path.c_str()));
 }
 
-// A member of the digest variant passes when its installed file has the stored digest or its name
-// occurs in the exemption list (folded on the list's side), never with a name outside the install
-// directory; one of the plain variant when its file is at least as long as the compressed data. The
-// report never passes its capacity.
+// A member passes when its installed file has the stored digest or, in the digest variant only, its
+// name is in the exemption list (whose folding is the text tests' part), never with a name outside the
+// install directory; in the plain variant when its file is at least as long as the compressed data.
 TEST_F(ExtractAllTest, VerifyInstalledReportsWhatDiffersUnlessExempt) {
     std::string noise = NoiseBytes(300);  // does not compress: the compressed data is longer than 300
     const std::pair<std::string, std::string> files[] = {
-        {"changed.txt", "edited"}, {"same.txt", "same"}, {"..\\outside.txt", "secret"},
-        {"sx1.bmp", std::string(Compress(noise).size(), 'a')}, {"sx2.bmp", noise}};  // sx2: right, but shorter
+        {"..\\outside.txt", "secret"}, {"sx1.bmp", std::string(Compress(noise).size(), 'a')}, {"sx2.bmp", noise}};
     for (const auto& [name, bytes] : files) ASSERT_TRUE(WriteFileBytes(Installed(name), bytes));
-    std::string digest = BuildArchive(kDigest, {{"quorsrf.dll", "dll"}, {"qsrf764.dll", "dll64"},
-                                                {"changed.txt", "original"}, {"same.txt", "same"},
-                                                {"..\\outside.txt", "secret"}});
+    std::string digest = BuildArchive(kDigest, {{"changed.txt", "original"}, {"..\\outside.txt", "secret"}});
     std::string plain = BuildArchive(kPlain, {{"sx1.bmp", noise}, {"sx2.bmp", noise}, {"sx3.bmp", noise}});
-    const std::string outside = std::string("..\\outside.txt....") + kWalkClosing;
-    const struct { const std::string& archive; const char* exemptions; int passed; std::string report; } cases[] = {
-        {digest, "", 1, "quorsrf.dll....qsrf764.dll....changed.txt...." + outside},
-        {digest, "xQUORSRF.DLLx QSRF764.DLL CHANGED.TXT ..\\OUTSIDE.TXT", 4, outside},
-        {plain, "sx2.bmp sx3.bmp", 1, std::string("sx2.bmp....sx3.bmp....") + kWalkClosing},  // no exemptions
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string("exemptions '") + c.exemptions + "'");
-        char report[4096];
-        EXPECT_EQ(VerifyInstalled(Bytes(c.archive), c.archive.size(), report, sizeof report, c.exemptions), c.passed);
-        EXPECT_EQ(std::string(report), c.report);
-    }
-    char report[64];
-    std::memset(report, 'G', sizeof report);
-    EXPECT_EQ(VerifyInstalled(Bytes(digest), digest.size(), report, 40, ""), 1);
-    EXPECT_EQ(std::string(report), ("quorsrf.dll....qsrf764.dll....changed.txt...." + outside).substr(0, 39));
-    EXPECT_EQ(report[40], 'G');
+    char report[256];
+    EXPECT_EQ(VerifyInstalled(Bytes(digest), digest.size(), report, sizeof report, "changed.txt ..\\outside.txt"), 1);
+    EXPECT_EQ(std::string(report), std::string("..\\outside.txt....") + kWalkClosing);
+    EXPECT_EQ(VerifyInstalled(Bytes(plain), plain.size(), report, sizeof report, "sx2.bmp sx3.bmp"), 1);
+    EXPECT_EQ(std::string(report), std::string("sx2.bmp....sx3.bmp....") + kWalkClosing);
 }
 
 // Copies of a small DLL built with the tests, loaded from member paths, stand for the input method's
 // own files in use. The old file of a loaded member goes aside under the '2' name (replacing a stale
-// file there), or under the '1' name when the '2' name is itself in use; a file held open fails its
-// member.
+// file there), or under the '1' name when the '2' name is itself in use; a read-only file is replaced;
+// a file held open fails its member. Only the member named quorcyzk.bak is converted as the phrase
+// backup on its way out.
 TEST_F(ExtractAllTest, LoadedFilesAreMovedAsideAndAFileHeldOpenFailsItsMember) {
-    std::string dll = FixtureDir() + "..\\quortest_inuse.dll";
+    std::string dll = TestProgramDir() + "quortest_inuse.dll";
     std::vector<UniqueLibrary> loaded;
     for (const char* name : {"quorel4.ime", "quorsrf6.dll", "quorsrf2.dll"}) {
         ASSERT_TRUE(CopyFileA(dll.c_str(), Installed(name).c_str(), FALSE)) << dll;
@@ -281,6 +195,8 @@ TEST_F(ExtractAllTest, LoadedFilesAreMovedAsideAndAFileHeldOpenFailsItsMember) {
     }
     ASSERT_TRUE(WriteFileBytes(Installed("quorel2.ime"), "stale copy"));
     ASSERT_TRUE(WriteFileBytes(Installed("quordel8.exe"), "the old uninstaller"));
+    ASSERT_TRUE(WriteFileBytes(Installed("readme.txt"), "an older and longer file, read-only and hidden"));
+    SetFileAttributesA(Installed("readme.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     UniqueHandle holder(CreateFileA(Installed("quordel8.exe").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
@@ -288,13 +204,18 @@ TEST_F(ExtractAllTest, LoadedFilesAreMovedAsideAndAFileHeldOpenFailsItsMember) {
 
     EXPECT_FALSE(Extract(BuildArchive(kDigest, {{"quorel4.ime", "MZ the new ime"},
                                                 {"quorsrf6.dll", "MZ the new text service"},
-                                                {"quordel8.exe", "the new uninstaller"}})));
+                                                {"quordel8.exe", "the new uninstaller"},
+                                                {"readme.txt", "replaced"}, {"quorcyzk.bak", "中文; 词; 词组; "},
+                                                {"quorpyck.bak", "中文; 词; 词组; "}})));
 
     EXPECT_EQ(MessageTexts(), Texts{MemberFailedText("quordel8.exe")});
     EXPECT_EQ(ReadFileBytes(Installed("quorel4.ime")), "MZ the new ime");
     EXPECT_EQ(ReadFileBytes(Installed("quorel2.ime")), ReadFileBytes(dll));
     EXPECT_EQ(ReadFileBytes(Installed("quorsrf6.dll")), "MZ the new text service");
     EXPECT_EQ(ReadFileBytes(Installed("quorsrf1.dll")), ReadFileBytes(dll));
+    EXPECT_EQ(ReadFileBytes(Installed("readme.txt")), "replaced");
+    EXPECT_EQ(ReadFileBytes(Installed("quorcyzk.bak")), "中文; ; 词组; " + Trailer(ByteSum("中文词词组"), 2));
+    EXPECT_EQ(ReadFileBytes(Installed("quorpyck.bak")), "中文; 词; 词组; ");
     holder.Reset();
     EXPECT_EQ(ReadFileBytes(Installed("quordel8.exe")), "the old uninstaller");
     EXPECT_FALSE(FileExists(Installed("quordel2.exe")) || FileExists(Installed("quordel1.exe")));
