@@ -13,7 +13,6 @@ patches=("$@")
 [ ${#patches[@]} -gt 0 ] || patches=("$root"/tests/faults/*.patch)
 src="$work/src"
 results="$work/results.txt"
-mkdir -p "$work"
 [ -d "$src/.git" ] || git clone -q "$root" "$src" || exit 1
 git -C "$src" fetch -q "$root" HEAD && git -C "$src" reset -q --hard FETCH_HEAD && git -C "$src" clean -qfd -e build || exit 1
 # The working tree's own test changes (a trim under way) go along.

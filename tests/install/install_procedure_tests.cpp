@@ -131,6 +131,10 @@ TEST_F(InstallProcedureTest, ACorruptedMemberAndALockedSystemFileAreReportedAndT
     // The second pass starts the progress over and ends three steps on.
     EXPECT_TRUE(g_state.progressStep == 3 && g_state.progressTotal == 64);
     EXPECT_EQ(SilentInstallExitCode(g_state.installFaults), kExitIncompleteExtraction | kExitSystemCopyFailed);
+    // The steps after the faults ran: the user-agent token of this version is there.
+    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", "tavo8200"),
+              std::string());
 }
 
 }  // namespace

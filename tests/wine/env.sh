@@ -83,7 +83,6 @@ quor_make_template() {
     local t="$QUOR_TEMPLATE" link reg
     rm -rf "$t"
     mkdir -p "$t"
-    quor_log "creating the template prefix"
     quor_wine_vars "$t"
     env "${QUOR_ENV[@]}" setsid "$QUOR_WINE64" wineboot -i </dev/null >"$QW/wineboot.log" 2>&1 9>&- ||
         { quor_log "wineboot failed (see $QW/wineboot.log)"; return 1; }
