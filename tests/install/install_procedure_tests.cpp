@@ -106,6 +106,8 @@ TEST_F(InstallProcedureTest, ACorruptedMemberAndALockedSystemFileAreReportedAndT
     g_state.interfaceChoice = kInterfaceImm;
     g_state.backupState = kBackupTaken;
     CopyText(g_state.previousInstallDir, kInstallDir);
+    const std::string userAgent = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent";
+    CreateKey(HKEY_LOCAL_MACHINE, userAgent.c_str());  // the token is written only where the key exists
     // Held open without delete sharing: the file can neither be replaced nor moved aside.
     ASSERT_TRUE(WriteFileBytes(InSystem("quorel4.ime"), "an earlier input method"));
     UniqueHandle holder(CreateFileA(InSystem("quorel4.ime").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -131,10 +133,8 @@ TEST_F(InstallProcedureTest, ACorruptedMemberAndALockedSystemFileAreReportedAndT
     // The second pass starts the progress over and ends three steps on.
     EXPECT_TRUE(g_state.progressStep == 3 && g_state.progressTotal == 64);
     EXPECT_EQ(SilentInstallExitCode(g_state.installFaults), kExitIncompleteExtraction | kExitSystemCopyFailed);
-    // The steps after the faults ran: the user-agent token of this version is there.
-    EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE,
-                            "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform", "tavo8200"),
-              std::string());
+    // The steps after the faults ran: the user-agent token of this version is there (an empty text).
+    EXPECT_EQ(ReadRegBytes(HKEY_LOCAL_MACHINE, (userAgent + "\\Post Platform").c_str(), "tavo8200"), "");
 }
 
 }  // namespace

@@ -23,10 +23,8 @@ quor_log() { printf '[wine-env] %s\n' "$*" >&2; }
 # env "${QUOR_ENV[@]}" COMMAND. QUOR_CODEPAGE=950 selects Big5 (zh_TW), otherwise GBK (zh_CN); the
 # locale goes to Wine only. With HOME inside the build, Wine's XDG folders stay there too.
 quor_wine_vars() {
-    local locale=zh_CN.UTF-8
-    [ "${QUOR_CODEPAGE:-936}" = 950 ] && locale=zh_TW.UTF-8
-    QUOR_ENV=(WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-              LOCPATH="$QUOR_BUILD/locale" LC_ALL="$locale" HOME="$QW/home")
+    QUOR_ENV=(WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" HOME="$QW/home"
+              LOCPATH="$QUOR_BUILD/locale" LC_ALL="$([ "${QUOR_CODEPAGE:-936}" = 950 ] && echo zh_TW || echo zh_CN).UTF-8")
     if [ -f "$QW/display" ]; then QUOR_ENV+=(DISPLAY=":$(cat "$QW/display")"); fi
 }
 
