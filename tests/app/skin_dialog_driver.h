@@ -7,20 +7,14 @@
 
 #include <functional>
 
-// The visible dialog (class #32770) owned by owner, or nullptr.
-HWND FindSkinDialog(HWND owner);
-
 // Presses a button of the dialog (BM_CLICK, handled on the dialog's own thread).
 void ClickDialogButton(HWND dialog, int id);
 
-// What happened while the modal code ran.
 struct DialogRun {
-    bool shown = false;        // a dialog owned by owner appeared
-    bool closedByDriver = false;  // it closed on the first OK, not by the safety net
+    bool closedByDriver = false;  // the dialog appeared and closed on the first OK, not by the safety net
 };
 
-// Runs modal() on this thread; a second thread waits up to waitMs for the dialog, hands it to
-// drive() and then presses OK. Should the dialog still be open a few seconds later, the thread
-// presses OK again (and the run says so), so that a test cannot hang.
-DialogRun RunWithDialogDriver(HWND owner, const std::function<void()>& modal,
-                              const std::function<void(HWND)>& drive, DWORD waitMs = 10000);
+// Runs modal() on this thread; a second thread waits up to 10 s for the visible dialog (#32770) owned
+// by owner, hands it to drive() and then presses OK. Should the dialog still be open 3 s later, the
+// thread presses OK again (and the run says so), so that a test cannot hang.
+DialogRun RunWithDialogDriver(HWND owner, const std::function<void()>& modal, const std::function<void(HWND)>& drive);

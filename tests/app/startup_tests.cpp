@@ -5,7 +5,6 @@
 
 #include "app/admin_probe.h"
 #include "app/startup.h"
-#include "common/handles.h"
 #include "common/install_state.h"
 #include "platform/install_paths.h"
 #include "tests/support/test_support.h"
@@ -13,7 +12,6 @@
 namespace {
 
 constexpr char kEarlier[] = "D:\\Earlier\\quorel8\\";
-constexpr char kInstallDir[] = "C:\\Program Files\\quorel8\\";
 
 TEST(RunModeTest, ChoosesTheModeFromTheWords) {
     for (const auto& [commandLine, mode] : {std::pair{"", kRunModeWindow}, {"/x-SetQuSrf32-y", kRunModeSilent},
@@ -24,10 +22,8 @@ TEST(RunModeTest, ChoosesTheModeFromTheWords) {
 
 class StartupTest : public QuorTest {
 protected:
-    std::string PathFile() const { return WindowsDir() + "\\quorpat8.quh"; }
-    bool IsXp() const { return LOBYTE(LOWORD(GetVersion())) < 6; }
-
-    Restorer keep_[2] = {KeepFile(WindowsDir() + "\\quorpat8.quh"), KeepFile("d:\\quorel8\\quorpat8.quh")};
+    const std::string pathFile_ = WindowsDir() + "\\quorpat8.quh";
+    Restorer keep_[2] = {KeepFile(pathFile_), KeepFile("d:\\quorel8\\quorpat8.quh")};
 };
 
 // From Vista on the probe word must come back exactly: a file that cannot be rewritten fails even
@@ -39,42 +35,40 @@ TEST_F(StartupTest, TheAdministratorProbeReadsBackWhatItWrote) {
         SCOPED_TRACE(content ? content : "a directory");
         ResetInstallState();
         ASSERT_TRUE(GetInstallDir());
-        RemoveFile(PathFile());
-        ASSERT_TRUE(content ? WriteFileBytes(PathFile(), content) : CreateDirectoryA(PathFile().c_str(), nullptr));
-        UniqueHandle held(CreateFileA(PathFile().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+        RemoveFile(pathFile_);
+        ASSERT_TRUE(content ? WriteFileBytes(pathFile_, content) : CreateDirectoryA(pathFile_.c_str(), nullptr));
+        UniqueHandle held(CreateFileA(pathFile_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                       nullptr));
-        EXPECT_EQ(LacksAdminRights(), !IsXp());
+        EXPECT_EQ(LacksAdminRights(), LOBYTE(LOWORD(GetVersion())) >= 6);
         held.Reset();
         EXPECT_STREQ(g_state.previousInstallDir, content ? content : "");
-        EXPECT_STREQ(g_state.installDir, kInstallDir);
-        if (content) { EXPECT_EQ(ReadFileBytes(PathFile()), std::string(content)); }
-        RemoveDirectoryA(PathFile().c_str());
+        EXPECT_STREQ(g_state.installDir, "C:\\Program Files\\quorel8\\");
+        if (content) { EXPECT_EQ(ReadFileBytes(pathFile_), std::string(content)); }
+        RemoveDirectoryA(pathFile_.c_str());
     }
 }
 
 // A Program Files folder too long for the install directory: told, nothing written, and a silent
 // install asked for says in its exit code that it did not start.
 TEST_F(StartupTest, AProgramFilesFolderTooLongIsRefusedBeforeAnythingIsWritten) {
-    Restorer keepFolder = KeepRegValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+    const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+    Restorer keepFolder = KeepRegValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     std::string folder = "D:\\long";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    while (folder.size() < 195) {
+    for (CreateDirectoryA(folder.c_str(), nullptr); folder.size() < 195; CreateDirectoryA(folder.c_str(), nullptr)) {
         folder += "\\" + std::string(40, 'x');
-        CreateDirectoryA(folder.c_str(), nullptr);
     }
-    ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir",
-                               folder));
-    ASSERT_TRUE(WriteFileBytes(PathFile(), kEarlier));
+    ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", folder));
+    ASSERT_TRUE(WriteFileBytes(pathFile_, kEarlier));
     for (const auto& [commandLine, exitCode] : {std::pair{"", 0}, std::pair{"setqusrf32", 2}}) {
         SCOPED_TRACE(commandLine);
         messages.shown.clear();
         EXPECT_EQ(RunSetupProgram(GetModuleHandleA(nullptr), commandLine, SW_SHOW), exitCode);
         ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].wcaption, L"智能岚石安装");
-        EXPECT_EQ(messages.shown[0].wtext, L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。"
-                                           L"安装程序将退出，没有做任何改动。");
+        EXPECT_EQ(messages.shown[0].wtext + L" | " + messages.shown[0].wcaption,
+                  L"Program Files 文件夹的路径过长，无法在其中建立安装目录“quorel8”。"
+                  L"安装程序将退出，没有做任何改动。 | 智能岚石安装");
         EXPECT_STREQ(g_state.installDir, "");
-        EXPECT_EQ(ReadFileBytes(PathFile()), std::string(kEarlier));
+        EXPECT_EQ(ReadFileBytes(pathFile_), std::string(kEarlier));
     }
     RemoveTree("D:\\long");
 }

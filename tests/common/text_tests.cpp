@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <tuple>
 
 #include "common/text.h"
 
@@ -14,10 +12,7 @@ TEST(TextTest, ContainsNameFoldsOnlyTheListAndBoundedTextNeverOverruns) {
     // Only the list side is folded; an empty name is not found; a match may follow a false start.
     EXPECT_TRUE(!ContainsName("setqusrf32", "SETQUSRF32") && !ContainsName("abc", "") &&
                 ContainsName("ssetqusrf32", "setqusrf32"));
-    struct {
-        char buffer[6];
-        char guard[4];
-    } area;
+    struct { char buffer[6], guard[4]; } area;
     std::memset(area.buffer, 'x', sizeof area.buffer);
     std::memcpy(area.guard, "GGG", 4);
     EXPECT_EQ(BoundedLength(area.buffer, sizeof area.buffer), 6u);

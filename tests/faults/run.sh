@@ -13,11 +13,7 @@ patches=("$@")
 [ ${#patches[@]} -gt 0 ] || patches=("$root"/tests/faults/*.patch)
 src="$work/src"
 results="$work/results.txt"
-mkdir -p "$work"
-
-if [ ! -d "$src/.git" ]; then
-    git clone -q "$root" "$src" || exit 1
-fi
+[ -d "$src/.git" ] || git clone -q "$root" "$src" || exit 1
 git -C "$src" fetch -q "$root" HEAD && git -C "$src" reset -q --hard FETCH_HEAD && git -C "$src" clean -qfd -e build || exit 1
 # The working tree's own test changes (a trim under way) go along.
 (cd "$root" && git diff HEAD -- tests e2e) | git -C "$src" apply --allow-empty - || exit 1
@@ -25,48 +21,35 @@ git -C "$src" add -A && git -C "$src" -c user.name=faults -c user.email=faults@l
 
 build() { (cd "$src" && bash scripts/dev.sh build >/dev/null 2>&1); }
 build || exit 1
-
 echo "# $(date -u +%FT%TZ) suite at $(git -C "$root" rev-parse --short HEAD)$(cd "$root" && git diff --quiet HEAD -- tests e2e || echo ' + working tree tests')" >>"$results"
-# A test counts as catching a fault only when it fails again alone: on a loaded machine a Wine test
-# now and then fails by itself.
-fails_alone() {
-    ! ctest --test-dir "$src/build/mingw64" -R "^${1//./\\.}\$" --timeout 300 >>"$log.again" 2>&1
-}
-
+record() { echo "$name: $*" | tee -a "$results"; }
+suite() { ctest --test-dir "$src/build/mingw64" --timeout 300 "$@"; }
 failed_in() { sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*/\1/p' "$1" | sort -u; }
+# The first of the tests that fails again alone: on a loaded machine a Wine test now and then fails by
+# itself.
+first_failing_alone() {
+    local test
+    for test in $(failed_in "$1"); do
+        suite -R "^${test//./\\.}\$" >>"$log.again" 2>&1 || { echo "$test"; return; }
+    done
+}
 
 for patch in "${patches[@]}"; do
     name=$(basename "$patch" .patch)
-    git -C "$src" reset -q --hard HEAD
-    if ! git -C "$src" apply "$patch"; then
-        echo "$name: patch does not apply" | tee -a "$results"
-        continue
-    fi
-    if ! build; then
-        echo "$name: caught (does not build)" | tee -a "$results"
-        continue
-    fi
     log="$work/$name.log"
+    rm -f "$log" "$log".*
+    git -C "$src" reset -q --hard HEAD
+    git -C "$src" apply "$patch" || { record "patch does not apply"; continue; }
+    build || { record "caught (does not build)"; continue; }
     # First until the first failure; the whole suite only when that one passes again alone.
-    ctest --test-dir "$src/build/mingw64" --stop-on-failure --timeout 300 >"$log" 2>&1
-    failed=$(failed_in "$log")
-    if [ -n "$failed" ] && fails_alone $failed; then
-        caught=" $failed"
-    elif [ -n "$failed" ]; then
-        ctest --test-dir "$src/build/mingw64" --timeout 300 >"$log.all" 2>&1
-        failed=$(failed_in "$log.all")
-        caught=""
-        for test in $failed; do
-            if fails_alone "$test"; then caught=" $test"; break; fi
-        done
-    else
-        caught=""
+    suite --stop-on-failure >"$log" 2>&1
+    caught=$(first_failing_alone "$log")
+    if [ -z "$caught" ] && [ -n "$(failed_in "$log")" ]; then
+        suite >"$log.all" 2>&1
+        caught=$(first_failing_alone "$log.all")
     fi
     "$src/tests/wine/stop.sh" "$src/build/mingw64" >/dev/null 2>&1
-    if [ -n "$caught" ]; then
-        echo "$name: caught by$caught" | tee -a "$results"
-    else
-        echo "$name: MISSED${failed:+ (failed once but not again alone: $(echo $failed))}" | tee -a "$results"
-    fi
+    failed=$(failed_in "$log"; [ -f "$log.all" ] && failed_in "$log.all")
+    if [ -n "$caught" ]; then record "caught by $caught"; else record "MISSED${failed:+ (failed once but not again alone: $(echo $failed))}"; fi
 done
 git -C "$src" reset -q --hard HEAD

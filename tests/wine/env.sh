@@ -14,48 +14,32 @@ quor_init() {
     QW="$QUOR_BUILD/${2:-wine}"
     QUOR_TEMPLATE="$QW/template"
     QUOR_SHARED="$QW/shared"
-    QUOR_TESTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-    mkdir -p "$QW"
+    mkdir -p "$QW/home" "$QUOR_BUILD/locale"
 }
 
 quor_log() { printf '[wine-env] %s\n' "$*" >&2; }
 
 # quor_wine_vars PREFIX: sets QUOR_ENV to the environment of a Wine process in PREFIX, for use as
-# env "${QUOR_ENV[@]}" COMMAND. QUOR_CODEPAGE=950 selects Traditional Chinese (Big5); the default is
-# 936 (GBK). The locale is passed to Wine only: this shell keeps its own.
+# env "${QUOR_ENV[@]}" COMMAND. QUOR_CODEPAGE=950 selects Big5 (zh_TW), otherwise GBK (zh_CN); the
+# locale goes to Wine only. With HOME inside the build, Wine's XDG folders stay there too.
 quor_wine_vars() {
-    local locale=zh_CN.UTF-8
-    [ "${QUOR_CODEPAGE:-936}" = 950 ] && locale=zh_TW.UTF-8
-    mkdir -p "$QW/home"
-    QUOR_ENV=(
-        WINEPREFIX="$1"
-        WINEDEBUG=-all
-        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-        LOCPATH="$QUOR_BUILD/locale"
-        LC_ALL="$locale"
-        HOME="$QW/home"
-        XDG_CONFIG_HOME="$QW/home/.config"
-        XDG_DATA_HOME="$QW/home/.local/share"
-        XDG_CACHE_HOME="$QW/home/.cache"
-    )
-    [ -f "$QW/display" ] && QUOR_ENV+=(DISPLAY=":$(cat "$QW/display")")
-    return 0
+    QUOR_ENV=(WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" HOME="$QW/home"
+              LOCPATH="$QUOR_BUILD/locale" LC_ALL="$([ "${QUOR_CODEPAGE:-936}" = 950 ] && echo zh_TW || echo zh_CN).UTF-8")
+    if [ -f "$QW/display" ]; then QUOR_ENV+=(DISPLAY=":$(cat "$QW/display")"); fi
 }
 
 # quor_wine PREFIX ARGS...: runs wine64 ARGS in PREFIX.
 quor_wine() {
-    local prefix=$1
+    quor_wine_vars "$1"
     shift
-    quor_wine_vars "$prefix"
     env "${QUOR_ENV[@]}" "$QUOR_WINE64" "$@"
 }
 
 quor_make_locales() {
     local name
     for name in zh_CN zh_TW; do
-        [ -f "$QUOR_BUILD/locale/$name.UTF-8/LC_CTYPE" ] && continue
-        mkdir -p "$QUOR_BUILD/locale"
-        localedef -i "$name" -f UTF-8 "$QUOR_BUILD/locale/$name.UTF-8" >/dev/null 2>&1 ||
+        [ -f "$QUOR_BUILD/locale/$name.UTF-8/LC_CTYPE" ] ||
+            localedef -i "$name" -f UTF-8 "$QUOR_BUILD/locale/$name.UTF-8" >/dev/null 2>&1 ||
             [ -f "$QUOR_BUILD/locale/$name.UTF-8/LC_CTYPE" ] || { quor_log "localedef $name failed"; return 1; }
     done
 }
@@ -65,17 +49,12 @@ quor_xvfb_running() { [ -f "$QW/xvfb.pid" ] && kill -0 "$(cat "$QW/xvfb.pid")" 2
 # An X display must exist before the first Wine process of a server session, or later windows fail.
 quor_start_xvfb() {
     quor_xvfb_running && return 0
-    rm -f "$QW/display" "$QW/xvfb.pid"
+    rm -f "$QW"/display*
     setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 3>"$QW/display.tmp" 9>&- &
     echo $! >"$QW/xvfb.pid"
-    local i
-    for i in $(seq 1 100); do
-        [ -s "$QW/display.tmp" ] && break
-        sleep 0.05
-    done
+    for _ in $(seq 100); do [ -s "$QW/display.tmp" ] && break; sleep 0.05; done
     [ -s "$QW/display.tmp" ] || { quor_log "Xvfb did not start"; return 1; }
     tr -d '\n' <"$QW/display.tmp" >"$QW/display"
-    rm -f "$QW/display.tmp"
 }
 
 # Starts a persistent server for PREFIX and Wine's background services, with their output detached
@@ -94,32 +73,23 @@ quor_stop_server() {
     return 0
 }
 
-# Writes a UTF-8 .reg text as the UTF-16LE file with byte-order mark that regedit always reads.
-quor_reg_file() {
-    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$1"
-}
-
+# A new prefix with real user folders (not links into the host's home), the 8.3 name that the
+# program's external commands use for Program Files, a second fixed drive D:, Wine's settings (no
+# window manager, Song and Kai faces, no crash dialog), the test programs' Windows versions and
+# the stand-in system programs.
 quor_make_template() {
-    local t="$QUOR_TEMPLATE"
+    local t="$QUOR_TEMPLATE" link reg
     rm -rf "$t"
     mkdir -p "$t"
-    quor_log "creating the template prefix"
     quor_wine_vars "$t"
     env "${QUOR_ENV[@]}" setsid "$QUOR_WINE64" wineboot -i </dev/null >"$QW/wineboot.log" 2>&1 9>&- ||
         { quor_log "wineboot failed (see $QW/wineboot.log)"; return 1; }
-
-    # The user folders point into the host's home; make them real folders of the prefix.
-    local link
-    for link in "$t"/drive_c/users/*/*; do
-        if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
-    done
-    # The 8.3 name that the program's external commands use for Program Files.
+    for link in "$t"/drive_c/users/*/*; do [ -L "$link" ] && rm -f "$link" && mkdir -p "$link"; done
     ln -sfn "Program Files" "$t/drive_c/Progra~1"
-    # A second fixed drive, D:.
     mkdir -p "$t/drive_d"
     ln -sfn ../drive_d "$t/dosdevices/d:"
-
-    quor_reg_file "$QW/settings.reg" <<'REG'
+    # regedit always reads UTF-16LE with a byte-order mark.
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$QW/settings.reg" <<'REG'
 Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
@@ -135,74 +105,42 @@ Windows Registry Editor Version 5.00
 [HKEY_LOCAL_MACHINE\Software\Wine\Drives]
 "d:"="hd"
 REG
-    quor_wine "$t" regedit /S "$(quor_winpath "$QW/settings.reg")" </dev/null >/dev/null 2>&1 9>&-
-    # Windows versions of the test programs that are built to run under a given version.
-    if [ -f "$QUOR_BUILD/tests/appdefaults.reg" ]; then
-        quor_wine "$t" regedit /S "$(quor_winpath "$QUOR_BUILD/tests/appdefaults.reg")" </dev/null >/dev/null 2>&1 9>&-
-    fi
-    # Stand-in system programs that the tests install into the prefix (command-line recorders).
-    if [ -d "$QUOR_BUILD/tests/prefix" ]; then
-        cp -a "$QUOR_BUILD/tests/prefix/." "$t/drive_c/"
-    fi
+    for reg in "$QW/settings.reg" "$QUOR_BUILD/tests/appdefaults.reg"; do
+        [ -f "$reg" ] && quor_wine "$t" regedit /S "$(quor_winpath "$reg")" </dev/null >/dev/null 2>&1 9>&-
+    done
+    [ -d "$QUOR_BUILD/tests/prefix" ] && cp -a "$QUOR_BUILD/tests/prefix/." "$t/drive_c/"
     quor_stop_server "$t"
 }
 
 # The Windows name (on drive Z:) of a host path.
 quor_winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
 
-# quor_env_up: brings the environment up once; later calls return at once.
+# quor_env_up: brings the environment up once (under a lock); later calls return at once.
 quor_env_up() {
     exec 9>"$QW/lock"
     flock 9
-    if [ -f "$QW/ready" ] && quor_xvfb_running; then
-        exec 9>&-
-        return 0
-    fi
     local started=$SECONDS
-    rm -f "$QW/ready"
-    quor_make_locales &&
-        quor_start_xvfb &&
-        quor_make_template || { exec 9>&-; return 1; }
-    quor_stop_server "$QUOR_SHARED"
-    rm -rf "$QUOR_SHARED"
-    cp -a "$QUOR_TEMPLATE" "$QUOR_SHARED"
-    quor_start_server "$QUOR_SHARED"
-    touch "$QW/ready"
-    quor_log "environment up in $((SECONDS - started)) s (display :$(cat "$QW/display"))"
+    if ! [ -f "$QW/ready" ] || ! quor_xvfb_running; then
+        quor_stop_server "$QUOR_SHARED"
+        rm -rf "$QW/ready" "$QUOR_SHARED"
+        quor_make_locales && quor_start_xvfb && quor_make_template || { exec 9>&-; return 1; }
+        cp -a "$QUOR_TEMPLATE" "$QUOR_SHARED"
+        quor_start_server "$QUOR_SHARED"
+        touch "$QW/ready"
+        quor_log "environment up in $((SECONDS - started)) s (display :$(cat "$QW/display"))"
+    fi
     exec 9>&-
 }
 
-# quor_env_down: stops what quor_env_up started and removes the prefixes.
+# quor_env_down: stops every wineserver and the Xvfb that quor_env_up started, removes the prefixes.
 quor_env_down() {
     exec 9>"$QW/lock"
     flock 9
     rm -f "$QW/ready"
     local prefix
-    for prefix in "$QUOR_SHARED" "$QW"/fresh.*; do
-        [ -d "$prefix" ] || continue
-        quor_stop_server "$prefix"
-    done
-    quor_stop_server "$QUOR_TEMPLATE"
-    if quor_xvfb_running; then
-        kill "$(cat "$QW/xvfb.pid")" 2>/dev/null
-        local i
-        for i in $(seq 1 50); do quor_xvfb_running || break; sleep 0.05; done
-    fi
-    rm -f "$QW/xvfb.pid" "$QW/display"
-    rm -rf "$QUOR_SHARED" "$QUOR_TEMPLATE" "$QW"/fresh.* "$QW"/output.*
+    for prefix in "$QUOR_SHARED" "$QUOR_TEMPLATE" "$QW"/fresh.*; do quor_stop_server "$prefix"; done
+    quor_xvfb_running && kill "$(cat "$QW/xvfb.pid")"
+    rm -rf "$QW"/xvfb.pid "$QW"/display* "$QUOR_SHARED" "$QUOR_TEMPLATE" "$QW"/fresh.* "$QW"/output.*
     exec 9>&-
 }
 
-# quor_fresh_prefix: a pristine copy of the template with its own persistent server; prints its path.
-quor_fresh_prefix() {
-    local fresh
-    fresh=$(mktemp -d "$QW/fresh.XXXXXX")
-    cp -a "$QUOR_TEMPLATE/." "$fresh/"
-    quor_start_server "$fresh"
-    printf '%s\n' "$fresh"
-}
-
-quor_drop_prefix() {
-    quor_stop_server "$1"
-    rm -rf "$1"
-}

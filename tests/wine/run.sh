@@ -10,28 +10,18 @@ quor_init "$1"
 shift
 quor_env_up || exit 1
 
-fresh=0
-IFS=, read -ra options <<<"${QUOR_RUN_OPTIONS:-}"
-for option in "${options[@]}"; do
-    case "$option" in
-        cp950) export QUOR_CODEPAGE=950 ;;
-        fresh) fresh=1 ;;
-        "") ;;
-        *) echo "run.sh: unknown option $option" >&2; exit 2 ;;
-    esac
-done
-
 prefix=$QUOR_SHARED
-if [ "$fresh" = 1 ]; then
-    prefix=$(quor_fresh_prefix) || exit 1
-    trap 'quor_drop_prefix "$prefix"' EXIT
-fi
+case ",${QUOR_RUN_OPTIONS:-}," in *,cp950,*) export QUOR_CODEPAGE=950 ;; esac
+case ",${QUOR_RUN_OPTIONS:-}," in *,fresh,*)
+    prefix=$(mktemp -d "$QW/fresh.XXXXXX") && cp -a "$QUOR_TEMPLATE/." "$prefix/" || exit 1
+    trap 'quor_stop_server "$prefix"; rm -rf "$prefix"' EXIT
+    quor_start_server "$prefix" ;;
+esac
 
 # Wine now and then fails to start a program at all: it ends at once with a failure status and has
 # printed nothing (a program that ran, even one that crashed, always prints). Such a start is tried
 # once more and said so; anything else is the program's own verdict.
 output=$(mktemp "$QW/output.XXXXXX")
-status=0
 for attempt in 1 2; do
     quor_wine "$prefix" "$@" 2>&1 | tee "$output"
     status=${PIPESTATUS[0]}
