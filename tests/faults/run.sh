@@ -3,6 +3,8 @@
 # there, runs the test suite and records which tests caught the fault (a test that fails, and fails
 # again alone). Not part of CI: a whole run takes well over an hour.
 #   tests/faults/run.sh [WORKDIR] [PATCH...]   (default WORKDIR /tmp/quor-faults; default all patches)
+# A patch may open with a line "First: REGEX" (git apply skips text before the diff): the tests it
+# names run first, and the whole suite only when none of them catches the fault.
 # The scratch copy is a clone of the current commit plus the working tree's changes to tests/, so that
 # a trimmed suite can be compared with the committed one. Results go to WORKDIR/results.txt.
 set -uo pipefail
@@ -41,15 +43,21 @@ for patch in "${patches[@]}"; do
     git -C "$src" reset -q --hard HEAD
     git -C "$src" apply "$patch" || { record "patch does not apply"; continue; }
     build || { record "caught (does not build)"; continue; }
-    # First until the first failure; the whole suite only when that one passes again alone.
-    suite --stop-on-failure >"$log" 2>&1
-    caught=$(first_failing_alone "$log")
+    first=$(sed -n '1s/^First: //p' "$patch")
+    caught=""
+    if [ -n "$first" ]; then
+        suite -R "$first" >"$log.first" 2>&1
+        caught=$(first_failing_alone "$log.first")
+    fi
+    # Until the first failure; the whole suite only when that one passes again alone.
+    [ -n "$caught" ] || suite --stop-on-failure >"$log" 2>&1
+    [ -n "$caught" ] || caught=$(first_failing_alone "$log")
     if [ -z "$caught" ] && [ -n "$(failed_in "$log")" ]; then
         suite >"$log.all" 2>&1
         caught=$(first_failing_alone "$log.all")
     fi
     "$src/tests/wine/stop.sh" "$src/build/mingw64" >/dev/null 2>&1
-    failed=$(failed_in "$log"; [ -f "$log.all" ] && failed_in "$log.all")
+    failed=$(for f in "$log" "$log.all"; do [ -f "$f" ] && failed_in "$f"; done)
     if [ -n "$caught" ]; then record "caught by $caught"; else record "MISSED${failed:+ (failed once but not again alone: $(echo $failed))}"; fi
 done
 git -C "$src" reset -q --hard HEAD
