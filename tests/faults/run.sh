@@ -28,11 +28,11 @@ record() { echo "$name: $*" | tee -a "$results"; }
 suite() { ctest --test-dir "$src/build/mingw64" --timeout 300 "$@"; }
 failed_in() { sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([^ ]+) .*\*\*\*(Failed|Timeout|Exception).*/\1/p' "$1" | sort -u; }
 # The first of the tests that fails again alone: on a loaded machine a Wine test now and then fails by
-# itself.
+# itself. A parameterised test's ctest name goes on after a space.
 first_failing_alone() {
     local test
     for test in $(failed_in "$1"); do
-        suite -R "^${test//./\\.}\$" >>"$log.again" 2>&1 || { echo "$test"; return; }
+        suite -R "^${test//./\\.}( |\$)" >>"$log.again" 2>&1 || { echo "$test"; return; }
     done
 }
 
