@@ -20,16 +20,21 @@ bool ClearAsideName(const char* aside) {
     return GetFileAttributesA(aside) == INVALID_FILE_ATTRIBUTES || (IsPlainFile(aside) && RemoveName(aside));
 }
 
+// True when nothing more is to be done: no plain file of ours stands at the name, or it was removed
+// at once (and counted).
+bool DoneAtOnce(const char* path, RemovalTally* tally) {
+    if (!IsPlainFile(path)) return true;
+    if (!RemoveName(path)) return false;
+    ++tally->removed;
+    return true;
+}
+
 }  // namespace
 
 bool IsPlainFile(const char* path) { return OpenPlainFile(path).Valid(); }
 
 void RemoveOwnFile(const char* path, RemovalTally* tally) {
-    if (!IsPlainFile(path)) return;
-    if (RemoveName(path)) {
-        ++tally->removed;
-        return;
-    }
+    if (DoneAtOnce(path, tally)) return;
     char aside[MAX_PATH];
     for (char digit : {'2', '1'}) {
         // A file under an aside name of its own has nowhere further to go.
@@ -43,11 +48,7 @@ void RemoveOwnFile(const char* path, RemovalTally* tally) {
 }
 
 void RemoveUninstallerFile(const char* path, RemovalTally* tally) {
-    if (!IsPlainFile(path)) return;
-    if (RemoveName(path)) {
-        ++tally->removed;
-        return;
-    }
+    if (DoneAtOnce(path, tally)) return;
     char temporary[MAX_PATH];
     char moved[MAX_PATH];
     DWORD length = GetTempPathA(sizeof temporary, temporary);
