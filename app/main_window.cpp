@@ -91,9 +91,9 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 bool IsWindows10() {
-    HMODULE ntdll = LoadLibraryA("ntdll.dll");
+    // ntdll is in every process: it is found, never loaded by name.
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     if (ntdll == nullptr) return false;
-    UniqueLibrary library(ntdll);
     using GetVersionNumbersFn = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
     auto getNumbers = reinterpret_cast<GetVersionNumbersFn>(
         reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetNtVersionNumbers")));

@@ -101,6 +101,12 @@ int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand
         ShowMessageW(kNeedsAdminText, kCaptionProductW, MB_OK);
         return refusedCode;
     }
+    // Before the earlier data is backed up into it or anything is installed: the install directory is
+    // the real folder of its name, or nothing yet.
+    if (!SecureInstallDir(false)) {
+        if (runMode != kRunModeSilent) ShowInstallDirRefused();
+        return refusedCode;
+    }
 
     g_state.runMode = runMode;
     if (g_state.runMode == kRunModeSilent) return RunSilentInstall();

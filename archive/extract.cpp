@@ -8,11 +8,12 @@
 
 #include <cstring>
 
-#include "archive/md5_text.h"
 #include "archive/phrase_backup.h"
 #include "archive/quz_format.h"
 #include "common/file_io.h"
+#include "common/file_security.h"
 #include "common/install_state.h"
+#include "common/md5_text.h"
 #include "common/message_box.h"
 #include "common/progress.h"
 #include "common/text.h"
@@ -48,20 +49,23 @@ bool MemberName(const ArchiveRecord& record, char* name) {
 }
 
 // One member: inflate, verify, clear the way, convert, write.
-bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned char* outputArea,
-                   std::size_t outputRoom) {
+bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, MemberSource source,
+                   unsigned char* outputArea, std::size_t outputRoom) {
     char name[kDigestNameFieldSize];
     if (!MemberName(record, name)) return false;
+    if (source != MemberSource::kPayload && IsProgramName(name)) return false;
 
     unsigned char* data = outputArea + kAreaNameSlotSize;
     uLongf length = static_cast<uLongf>(DataRoom(outputRoom));
     if (length == 0) return false;
     if (uncompress(data, &length, record.data, record.compressedLength) != Z_OK || length == 0) return false;
 
+    const char* digest = nullptr;
     if (variant == ArchiveVariant::kDigest) {
-        char* digest = reinterpret_cast<char*>(data + length + kAreaDigestGap);
-        Md5Text(data, length, digest);
-        if (!DigestTextsEqual(digest, record.storedDigest)) return false;
+        char* computed = reinterpret_cast<char*>(data + length + kAreaDigestGap);
+        Md5Text(data, length, computed);
+        if (!DigestTextsEqual(computed, record.storedDigest)) return false;
+        digest = computed;
     }
 
     if (!ForceDeleteInstalled(name)) RenameAsideInstalled(name);
@@ -69,8 +73,9 @@ bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, unsigned
     std::size_t writeLength = length;
     if (MemberNameEquals(record.nameField, record.nameFieldSize, kPhraseBackupMember)) {
         writeLength = ConvertPhraseBackup(data, length) + kPhraseTrailerSize;
+        digest = nullptr;
     }
-    return WriteInstalled(name, data, writeLength);
+    return WriteInstalled(name, data, writeLength, digest);
 }
 
 void ReportMemberFailure(const char* name) {
@@ -94,7 +99,7 @@ bool InstalledMemberPasses(const ArchiveRecord& record, ArchiveVariant variant, 
 }  // namespace
 
 bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned char* outputArea,
-                std::size_t outputRoom) {
+                std::size_t outputRoom, MemberSource source) {
     if (archive == nullptr || outputArea == nullptr) {
         ShowMessageW(kMissingPayloadText, kCaptionSetupW, MB_OK);
         return false;
@@ -111,7 +116,7 @@ bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned 
         CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
         CopyText(reinterpret_cast<char*>(outputArea), outputRoom < kAreaNameSlotSize ? outputRoom : kAreaNameSlotSize,
                  name);
-        if (step == WalkStep::kRecord && ExtractMember(record, walker.Variant(), outputArea, outputRoom)) {
+        if (step == WalkStep::kRecord && ExtractMember(record, walker.Variant(), source, outputArea, outputRoom)) {
             ++succeeded;
         } else {
             ReportMemberFailure(name);
@@ -170,7 +175,7 @@ bool ExtractArchiveFile(const char* path) {
     std::size_t read = 0;
     if (!ReadWholeFile(path, g_state.workBuffer, kArchiveFileCapacity, &read)) return false;
     return ExtractAll(g_state.workBuffer, read, g_state.workBuffer + kArchiveFileCapacity,
-                      kWorkBufferSize - kArchiveFileCapacity);
+                      kWorkBufferSize - kArchiveFileCapacity, MemberSource::kUserWritableFile);
 }
 
 void ShowVerifyReport(char* report, std::size_t capacity, const char* closing) {

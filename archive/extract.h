@@ -12,6 +12,12 @@ constexpr std::size_t kFoundMemberOffset = 100;
 // Shown when the installation cannot start because the payload resource or the work buffer is missing.
 extern const wchar_t kMissingPayloadText[];
 
+// Which members an archive may bring. The payload is the program's own; an archive read from the
+// install directory (a skin, the backup of the user's data) may have been replaced by any user, and
+// a program or library it brought would be run by the system or an administrator: such a member
+// fails as a member that cannot be written.
+enum class MemberSource { kPayload, kUserWritableFile };
+
 // Unpacks every member of the archive (archiveSize bytes) into the install directory, verifying each
 // against its digest in the digest variant. outputArea (outputRoom bytes) receives the member's name,
 // data and digest text in turn; a member too large for it fails. A failed member shows its own
@@ -19,7 +25,7 @@ extern const wchar_t kMissingPayloadText[];
 // member was written and verified (also for an archive of no members). Without an archive or an
 // output area the installation is refused with a message and false.
 bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned char* outputArea,
-                std::size_t outputRoom);
+                std::size_t outputRoom, MemberSource source = MemberSource::kPayload);
 
 // Compares the install directory with the archive: a member passes when its installed file has the
 // stored digest (or its name occurs in the exemption list), in the plain variant when the installed

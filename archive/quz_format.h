@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/digest_text.h"
+
 // Header: kind byte 'Q', variant byte ('0' digest variant, anything else plain), total size, count.
 constexpr std::size_t kArchiveHeaderSize = 10;
 constexpr unsigned char kArchiveKindByte = 'Q';
@@ -19,10 +21,6 @@ constexpr std::size_t kDigestRecordHeadSize = 56;
 constexpr std::size_t kPlainRecordHeadSize = 20;
 constexpr std::size_t kDigestNameFieldSize = 16;
 constexpr std::size_t kPlainNameFieldSize = 14;
-
-// Digest text: 32 upper-case hexadecimal digits of the MD5 digest, then two NUL bytes.
-constexpr std::size_t kDigestTextSize = 34;
-constexpr std::size_t kDigestHexLength = 32;
 
 // The capacity the setup program hands to decompression, and what its output area needs besides the
 // member's data: the 100-byte name slot before it, a 10-byte gap and the digest text after it.
@@ -78,13 +76,6 @@ std::size_t CopyMemberName(const char* field, std::size_t fieldSize, char* out, 
 
 // True when the name field holds exactly this name, NUL-terminated inside the field.
 bool MemberNameEquals(const char* field, std::size_t fieldSize, const char* name);
-
-// Exact comparison of a computed digest text with a stored one. An empty computed text (no digest
-// could be made) never matches, so an archive cannot pass by storing an empty digest.
-bool DigestTextsEqual(const char* computed, const unsigned char* stored);
-
-// Writes the 34-byte digest text of a 16-byte MD5 digest.
-void FormatDigestText(const unsigned char digest[16], char* text);
 
 // One record as the walker found it. nameFieldSize is the part of the name field that lies inside
 // the archive; storedDigest (digest variant) and data are set only when they lie inside it too.

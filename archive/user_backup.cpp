@@ -12,13 +12,14 @@
 #include <cstring>
 
 #include "archive/extract.h"
-#include "archive/md5_text.h"
 #include "archive/quz_format.h"
 #include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/md5_text.h"
 #include "common/message_box.h"
 #include "common/text.h"
+#include "platform/directory_pin.h"
 #include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 
@@ -167,6 +168,8 @@ bool CollectBackup() {
         !CopyText(g_state.installDir, g_state.previousInstallDir)) {
         return false;
     }
+    // Copies and the archive are written there by name: only into the real folder of that name.
+    if (PinDirectory(g_state.installDir) != PinResult::kPinned) return false;
 
     ForceDeleteInstalled(kBackupArchiveName);
     for (const BackupRow& row : kBackupRows) {
@@ -206,7 +209,7 @@ bool RestoreBackup(bool reportSuccess) {
     std::size_t read = 0;
     if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return false;
 
-    ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize);
+    ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize, MemberSource::kUserWritableFile);
 
     char* report = reinterpret_cast<char*>(buffer);
     buffer[kRestoreExemptionOffset] = '\0';

@@ -12,7 +12,7 @@
 
 #include "app/payload_resource.h"
 #include "archive/extract.h"
-#include "archive/md5_text.h"
+#include "common/md5_text.h"
 #include "archive/quz_format.h"
 #include "common/install_state.h"
 #include "common/message_box.h"

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -94,9 +95,9 @@ bool IsOwnPlainFile(HANDLE file, const wchar_t* path) {
     return info.nNumberOfLinks == 1 && ReachedByItsName(file, path);
 }
 
-UniqueHandle OpenPlainFileW(const wchar_t* path) {
-    UniqueHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+UniqueHandle OpenPlainFileW(const wchar_t* path, DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE) {
+    UniqueHandle file(CreateFileW(path, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
+                                  nullptr));
     if (!file || !IsOwnPlainFile(file.Get(), path)) return UniqueHandle();
     return file;
 }
@@ -165,19 +166,65 @@ bool RemoveName(const char* path) {
     return Widen(path, wide) && RemoveNameW(wide);
 }
 
+UniqueHandle OpenPlainFileForStart(const char* path) {
+    wchar_t wide[kWidePathCapacity];
+    return Widen(path, wide) ? OpenPlainFileW(wide, FILE_SHARE_READ) : UniqueHandle();
+}
+
+DirectoryName ExamineDirectoryName(const char* path, UniqueHandle* held) {
+    wchar_t wide[kWidePathCapacity];
+    if (!Widen(path, wide)) return DirectoryName::kSomethingElse;
+    // The name itself, without the closing backslash of a directory (a drive root keeps its own).
+    std::size_t length = 0;
+    while (wide[length] != L'\0') ++length;
+    if (length > 3 && wide[length - 1] == L'\\') wide[length - 1] = L'\0';
+    if (GetFileAttributesW(wide) == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        bool nothing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return nothing ? DirectoryName::kNothing : DirectoryName::kSomethingElse;
+    }
+    UniqueHandle directory(CreateFileW(wide, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                       nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!directory || !GetFileInformationByHandle(directory.Get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY ||
+        !ReachedByItsName(directory.Get(), wide)) {
+        return DirectoryName::kSomethingElse;
+    }
+    if (held != nullptr) *held = std::move(directory);
+    return DirectoryName::kRealDirectory;
+}
+
+bool SameFileObject(const char* a, const char* b) {
+    BY_HANDLE_FILE_INFORMATION infos[2];
+    const char* paths[2] = {a, b};
+    for (int i = 0; i < 2; ++i) {
+        wchar_t wide[kWidePathCapacity];
+        UniqueHandle handle;
+        if (Widen(paths[i], wide)) {
+            handle.Reset(CreateFileW(wide, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        }
+        if (!handle || !GetFileInformationByHandle(handle.Get(), &infos[i])) return false;
+    }
+    return infos[0].dwVolumeSerialNumber == infos[1].dwVolumeSerialNumber &&
+           infos[0].nFileIndexHigh == infos[1].nFileIndexHigh && infos[0].nFileIndexLow == infos[1].nFileIndexLow;
+}
+
 bool IsRealDirectory(const char* path) {
     DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool WriteWholeFile(const char* path, const void* bytes, std::size_t length) {
+bool WriteWholeFile(const char* path, const void* bytes, std::size_t length, SECURITY_ATTRIBUTES* security) {
     wchar_t wide[kWidePathCapacity];
     if (!Widen(path, wide) || length > MAXDWORD) return false;
     // What RemoveName cannot take away makes the creation fail: CREATE_NEW never opens an existing
     // name, nor follows a link that is still (or again) there.
     RemoveNameW(wide);
-    UniqueHandle file(CreateFileW(wide, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file(CreateFileW(wide, GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file && WriteFile(file.Get(), bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }
@@ -201,22 +248,21 @@ bool ReadWholeFile(const char* path, void* buffer, std::size_t capacity, std::si
 bool ReadWholeFile(const char* path, LockedGlobalMemory* block, std::size_t* length, std::size_t spare) {
     block->Free();
     UniqueHandle file = OpenPlainFile(path);
+    return file && ReadOpenFile(file.Get(), block, length, spare);
+}
+
+bool ReadOpenFile(HANDLE file, LockedGlobalMemory* block, std::size_t* length, std::size_t spare) {
+    block->Free();
     LARGE_INTEGER size;
-    if (!file || !GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > LONG_MAX) return false;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart < 0 || size.QuadPart > LONG_MAX) return false;
     std::size_t bytes = static_cast<std::size_t>(size.QuadPart);
     if (spare > SIZE_MAX - bytes) return false;
     // An empty file without spare room still gets a block (GlobalAlloc of 0 bytes gives none).
     std::size_t room = bytes + spare > 0 ? bytes + spare : 1;
     if (!block->Allocate(GMEM_FIXED | GMEM_ZEROINIT, room)) return false;
-    if (!ReadFrom(file.Get(), block->Data(), bytes, length)) {
+    if (!ReadFrom(file, block->Data(), bytes, length)) {
         block->Free();
         return false;
     }
     return true;
-}
-
-bool CopyWholeFile(const char* sourcePath, const char* targetPath) {
-    LockedGlobalMemory block;
-    std::size_t length = 0;
-    return ReadWholeFile(sourcePath, &block, &length) && WriteWholeFile(targetPath, block.Data(), length);
 }

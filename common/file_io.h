@@ -17,6 +17,10 @@
 // neither removed nor replaced, so that reading it again by name reads the same file.
 UniqueHandle OpenPlainFile(const char* path);
 
+// OpenPlainFile, sharing reading only: while the handle is held nobody can write the file either, so
+// that what was read through it is what a program started from the name runs.
+UniqueHandle OpenPlainFileForStart(const char* path);
+
 // Removes what is at the name and never what a link there leads to: a link is removed as the link
 // (a directory link with RemoveDirectory, never a recursive delete), a plain file has its read-only,
 // hidden and system attributes cleared first. One name of a file with several hard links loses only
@@ -28,10 +32,23 @@ bool RemoveName(const char* path);
 // Whether the path names a directory that is not a link to another one.
 bool IsRealDirectory(const char* path);
 
+// What a directory's name holds: nothing, a real directory reached by this very name (not a
+// junction, mount point or symbolic link, and its final path the final path of its parent followed
+// by its name; a trailing backslash is allowed), or something else.
+enum class DirectoryName { kNothing, kRealDirectory, kSomethingElse };
+// With a handle to the real directory (listing access, every sharing) when held is given.
+DirectoryName ExamineDirectoryName(const char* path, UniqueHandle* held = nullptr);
+
+// Whether both paths lead to the same file or directory (links followed): the same volume and file
+// index, which Windows XP can tell as well as later systems.
+bool SameFileObject(const char* a, const char* b);
+
 // Replaces whatever is at the name by a new file holding the bytes: RemoveName, then a creation that
 // fails when anything is at the name again. False when the path is empty, the file cannot be created
 // anew, or not every byte was written.
-bool WriteWholeFile(const char* path, const void* bytes, std::size_t length);
+// The file gets the security descriptor of security when given, else the entries its folder passes on.
+bool WriteWholeFile(const char* path, const void* bytes, std::size_t length,
+                    SECURITY_ATTRIBUTES* security = nullptr);
 
 // Reads the start of a plain file (OpenPlainFile), up to capacity bytes, into a caller's buffer and
 // sets *length to the bytes read. False when the path is empty or the file cannot be opened or read.
@@ -46,7 +63,5 @@ bool ReadWholeFile(const char* path, void* buffer, std::size_t capacity, std::si
 // (the spare room follows the data) and sets *length to the bytes read. False, with no block, when
 // the path is empty, the file cannot be opened or read, or the block cannot be had.
 bool ReadWholeFile(const char* path, LockedGlobalMemory* block, std::size_t* length, std::size_t spare = 0);
-
-// Copies a plain file over a name: read whole, then written as a new file (WriteWholeFile), so a
-// link at the destination is replaced, not followed.
-bool CopyWholeFile(const char* sourcePath, const char* targetPath);
+// The same from an open file, read from its current position.
+bool ReadOpenFile(HANDLE file, LockedGlobalMemory* block, std::size_t* length, std::size_t spare = 0);

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/digest_text.h"
+
 // Run modes chosen at start-up.
 constexpr int kRunModeWindow = 2;
 constexpr int kRunModeSilent = 3;
@@ -69,6 +71,14 @@ struct PreloadList {
 
 constexpr std::size_t kSettingsRecordSize = 200;
 
+// A program or library this process wrote into the install directory (a member name of at most 15
+// bytes), with the digest text of the bytes it wrote.
+struct ProducedProgram {
+    char name[16];
+    char digest[kDigestTextSize];
+};
+constexpr int kProducedProgramsMax = 32;
+
 struct InstallState {
     // Start-up and run mode.
     int currentPage;
@@ -124,6 +134,11 @@ struct InstallState {
     std::uint8_t statusWindowMode;
     std::uint8_t skinChoice;
     unsigned char settingsRecord[kSettingsRecordSize];
+
+    // The programs and libraries written into the install directory by this process and still there
+    // under their names: the only ones it copies into the system directories or starts.
+    ProducedProgram producedPrograms[kProducedProgramsMax];
+    int producedProgramCount;
 
     // Output of the last command captured through a pipe.
     char capturedOutput[kCapturedOutputCapacity];

@@ -1,31 +1,40 @@
 // Install directory security: SDDL-created directory, the user's ACL entry, icacls and runas commands,
-// and the captured icacls listing.
+// and the captured icacls listing. The commands are the System directory's own programs, started by
+// their full paths; they name the install directory by its fixed short path, and run only while that
+// path leads to the install directory itself (anyone may make folders at the root of drive C:, and a
+// system without short names has no Progra~1 of its own).
 #include "deploy/dir_security.h"
 
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "common/file_io.h"
 #include "common/handles.h"
+#include "common/install_state.h"
 #include "common/text.h"
+#include "platform/install_dir_files.h"
+#include "platform/program_run.h"
 
 namespace {
 
 constexpr std::size_t kUserNameCapacity = 198;
 constexpr std::size_t kCommandCapacity = 300;
-constexpr int kLineCapacity = 128;
 
 constexpr char kAppPackageMark[] = "APPLICATION PACKAGE";
 constexpr std::size_t kAppPackageMarkLength = sizeof kAppPackageMark - 1;
 
-// Starts a command line, formatted over the short install path, without waiting for it.
-void StartOverShortPath(const char* format) {
+bool ShortPathLeadsToInstallDir() { return SameFileObject(kShortInstallDir, g_state.installDir); }
+
+// Starts a system program with a command line formatted over the short install path, without waiting
+// for it.
+void StartOverShortPath(const char* program, const char* format) {
+    char path[MAX_PATH];
     char command[kCommandCapacity];
-    if (!FormatText(command, sizeof command, format, kShortInstallDir)) return;
-    WinExec(command, SW_SHOW);
+    if (!SystemProgramPath(program, path, sizeof path) || !FormatText(command, format, kShortInstallDir)) return;
+    StartProgram(path, command, SW_SHOW);
 }
 
 bool IsLineEnd(unsigned char c) { return c < 32; }
@@ -75,23 +84,9 @@ int GrantUserFullAccess(const char* path) {
 }
 
 void SetLowIntegrity() {
-    StartOverShortPath("icacls.exe \"%s\" /SetIntegrityLevel Level: L");
-    StartOverShortPath("icacls.exe %s /SetIntegrityLevel Level: L");
-}
-
-int CaptureCommandOutput(const char* command, char* output, std::size_t capacity) {
-    FILE* pipe = _popen(command, "rt");
-    if (pipe == nullptr) return 0;
-    if (capacity > 0) output[0] = '\0';
-    // The listing ends when the command's output does; once the buffer is full the rest is still read
-    // (so that the command is not left blocked on a full pipe) but dropped.
-    bool full = capacity == 0;
-    char line[kLineCapacity];
-    while (std::fgets(line, kLineCapacity, pipe) != nullptr) {
-        if (!full) full = !AppendText(output, capacity, line);
-    }
-    _pclose(pipe);
-    return 1;
+    if (!ShortPathLeadsToInstallDir()) return;
+    StartOverShortPath("icacls.exe", "icacls.exe \"%s\" /SetIntegrityLevel Level: L");
+    StartOverShortPath("icacls.exe", "icacls.exe %s /SetIntegrityLevel Level: L");
 }
 
 int ListingShowsAppPackageFullAccess(const char* listing, std::size_t length) {
@@ -112,17 +107,19 @@ int ListingShowsAppPackageFullAccess(const char* listing, std::size_t length) {
 }
 
 int HasAppPackageAccess() {
-    char command[kCommandCapacity];
-    FormatText(command, "icacls.exe C:\\Progra~1\\quorel8");
-    if (CaptureCommandOutput(command, g_state.capturedOutput, sizeof g_state.capturedOutput) != 1) return 0;
+    char icacls[MAX_PATH];
+    if (!ShortPathLeadsToInstallDir() || !SystemProgramPath("icacls.exe", icacls, sizeof icacls) ||
+        !CaptureProgramOutput(icacls, "icacls.exe C:\\Progra~1\\quorel8", g_state.capturedOutput,
+                              sizeof g_state.capturedOutput)) {
+        return 0;
+    }
     return ListingShowsAppPackageFullAccess(g_state.capturedOutput,
                                             BoundedLength(g_state.capturedOutput, sizeof g_state.capturedOutput));
 }
 
 void LaunchAtBasicTrust() {
-    char program[kPathCapacity];
-    if (!FormatText(program, "%s\\qrjcdir", kShortInstallDir)) return;
-    char command[kCommandCapacity];
-    if (!FormatText(command, "runas /trustlevel:0x20000 %s", program)) return;
-    WinExec(command, SW_SHOW);
+    // The launcher runs with the administrator's own identity: only the one this program wrote.
+    char digest[kDigestTextSize];
+    if (!ShortPathLeadsToInstallDir() || !ProducedDigest("qrjcdir.exe", digest)) return;
+    StartOverShortPath("runas.exe", "runas /trustlevel:0x20000 %s\\qrjcdir");
 }

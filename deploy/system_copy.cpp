@@ -1,7 +1,9 @@
 // System-directory copies (see system_copy.h). Sources are read from the install directory only when
-// their names hold plain files: a link there is a missing source. A copy's messages are shown after
-// redirection has been switched back on: the window procedure runs while a box is open, and none of
-// its file accesses may run with redirection off.
+// their names hold plain files this program wrote there: a link, or a file it did not write, is a
+// missing source. What lands in a system directory must hold the bytes the program wrote: the install
+// directory's file may have been replaced meanwhile, and the system would load it from there for
+// every user. A copy's messages are shown after redirection has been switched back on: the window
+// procedure runs while a box is open, and none of its file accesses may run with redirection off.
 #include "deploy/system_copy.h"
 
 #include <windows.h>
@@ -9,9 +11,11 @@
 #include <climits>
 #include <cstring>
 
+#include "common/digest_text.h"
 #include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/md5_text.h"
 #include "common/message_box.h"
 #include "common/progress.h"
 #include "common/text.h"
@@ -50,19 +54,33 @@ bool BuildPaths(const char* sourceName, const char* targetName) {
     return false;
 }
 
+// Whether the destination holds the bytes of that digest. A destination that does not is removed: it
+// would be loaded or registered from there.
+bool LandedAsProduced(const char* expected) {
+    char digest[kDigestTextSize];
+    FileMd5Text(g_state.destinationPath, digest);
+    if (DigestTextsEqual(digest, reinterpret_cast<const unsigned char*>(expected))) return true;
+    DeleteFileA(g_state.destinationPath);
+    return false;
+}
+
 CopyOutcome CopyQuietly(const char* sourceName, const char* targetName) {
     if (!BuildPaths(sourceName, targetName)) return CopyOutcome::kTargetStuck;
+    char expected[kDigestTextSize];
+    if (!ProducedDigest(sourceName, expected)) return CopyOutcome::kSourceMissing;
     // The source lies where ordinary users can write: only a plain file is copied, one that no link
     // leads to, and it is held so that its name cannot be replaced while CopyFileA reads it.
     UniqueHandle source = OpenPlainFile(g_state.sourcePath);
     if (!source) return CopyOutcome::kSourceMissing;
     SetFileAttributesA(g_state.destinationPath, FILE_ATTRIBUTE_ARCHIVE);
-    if (CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE)) return CopyOutcome::kCopied;
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return CopyOutcome::kSourceMissing;
-    // Taken to be in use: a running program keeps its file under the new name.
-    RenameAside(g_state.destinationPath);
-    if (CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE)) return CopyOutcome::kCopied;
-    return CopyOutcome::kTargetStuck;
+    bool copied = CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE);
+    if (!copied && GetLastError() == ERROR_FILE_NOT_FOUND) return CopyOutcome::kSourceMissing;
+    if (!copied) {
+        // Taken to be in use: a running program keeps its file under the new name.
+        RenameAside(g_state.destinationPath);
+        copied = CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE);
+    }
+    return copied && LandedAsProduced(expected) ? CopyOutcome::kCopied : CopyOutcome::kTargetStuck;
 }
 
 void ShowCopyMessage(const char* format, const char* argument) {

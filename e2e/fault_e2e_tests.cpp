@@ -1,14 +1,17 @@
 // The real setup.exe against what an ordinary user or an unattended reinstall may bring, each row on
-// a fresh machine: links planted in the install directory and the path file's folder (Unix symbolic
-// links stand for the links and junctions of Windows; hard links are real ones under Wine too), a
-// silent reinstall over changed user data, the whole keyboard-layout range taken, read-only
-// destinations, and two setups at once.
+// a fresh machine: links planted in the install directory and the path file's folder, at the install
+// directory's own name and at the short path of the external commands (Unix symbolic links stand for
+// the links and junctions of Windows; hard links are real ones under Wine too), a silent reinstall
+// over changed user data, the whole keyboard-layout range taken, read-only destinations, and two
+// setups at once.
+#include <filesystem>
 #include <functional>
 #include <optional>
 
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "common/install_state.h"
+#include "tests/support/command_log.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/layout_fixture.h"
 #include "tools/walker/setup_driver.h"
@@ -76,6 +79,25 @@ void TakeTheLayoutRange() {
     ASSERT_TRUE(WriteRegString(HKEY_LOCAL_MACHINE, (kLayouts + "FFFF0804").c_str(), "layout text", "another one"));
 }
 
+// A folder an ordinary user may write, which the install's links lead to: it must stay empty.
+const std::string kElsewhere = "C:\\quortest\\elsewhere";
+void MakeElsewhere(const std::string& inside = "") {
+    CreateDirectoryA("C:\\quortest", nullptr);
+    CreateDirectoryA(kElsewhere.c_str(), nullptr);
+    if (!inside.empty()) CreateDirectoryA((kElsewhere + "\\" + inside).c_str(), nullptr);
+}
+void ElsewhereStaysEmpty(const std::string& inside = "") {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(kElsewhere))
+        if (entry.path().filename() != inside) found.push_back(entry.path().string());
+    EXPECT_EQ(found, std::vector<std::string>{});
+}
+// The install directory's name made a link to that folder, as a junction would be.
+void LinkInstallDir() {
+    MakeElsewhere();
+    Symlink(kDir.substr(0, kDir.size() - 1), kElsewhere);
+}
+
 const Row kRows[] = {
     {"SilentOverLinkedDataAndPathFile", true,
      {{kDir + "quorcyzk.dat", "C:\\windows\\system32\\planted_cyzk.dll"}, {kDir + "quorpyck.dat", kTarget},
@@ -113,6 +135,29 @@ const Row kRows[] = {
      [] {
          for (const std::string& path : kReadOnly) EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
          EXPECT_TRUE(HoldsMember(kDir + "quorpyck.dat", "quorpyck.bak"));
+     }},
+    // The install directory's name a link (Wine cannot remove a Unix symbolic link as itself): no
+    // install starts, and nothing lands where the link leads.
+    {"SilentIntoALinkedInstallDir", false, {}, L"setqusrf32", kExitNotStarted, {}, LinkInstallDir,
+     [] { ElsewhereStaysEmpty(); }},
+    {"WindowIntoALinkedInstallDir", false, {}, L"", 0,
+     {L"智能岚石安装: 安装目录C:\\Program Files\\quorel8\\不是真正的文件夹（可能是指向别处的链接），也无法换成真正的"
+      L"文件夹。为了安全，安装程序没有做任何改动，将退出。"},
+     LinkInstallDir, [] { ElsewhereStaysEmpty(); }},
+    // The fixed short path of the external commands leads elsewhere (a folder at the root of C: is
+    // anyone's to make where short names are off): the install goes on without the commands.
+    {"ShortPathLeadsElsewhere", false, {}, L"setqusrf32", 0, {},
+     [] {
+         MakeElsewhere("quorel8");
+         Unlink("C:\\Progra~1");
+         Symlink("C:\\Progra~1", kElsewhere);
+     },
+     [] {
+         EXPECT_EQ(LogLinesAfterPause(kIcaclsLog), Ids{});
+         ElsewhereStaysEmpty("quorel8");
+         EXPECT_EQ(DifferingMembers(ReadPayload()),
+                   DifferingReport({"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime", "quorsrf.dll",
+                                    "quorsrf6.dll", "qsrf732.dll", "qsrf764.dll", "setupw64.exe", "quorcyzk.bak"}));
      }},
     // The window's start when the path file cannot be rewritten: the administrator probe's refusal,
     // and the file as it was.

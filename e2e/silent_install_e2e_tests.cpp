@@ -54,7 +54,7 @@ protected:
 
     // Every member but the code-page variants and the text-service DLLs (gone) stays as unpacked; the
     // phrase backups are converted and the 64-bit setup program carries the patched version text. A
-    // reinstall puts back the earlier quorpyck.bak.
+    // reinstall puts back the earlier quorpyck.bak. Only administrators may change the programs.
     static void ExpectTheImmInputMethodInstalled(bool reinstall) {
         const std::vector<const char*> gone = {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime",
                                                "quorsrf.dll", "quorsrf6.dll", "qsrf732.dll", "qsrf764.dll"};
@@ -63,6 +63,7 @@ protected:
         if (reinstall) differing.push_back("quorpyck.bak");
         EXPECT_EQ(DifferingMembers(ReadPayload()), DifferingReport(differing));
         for (const char* name : gone) EXPECT_FALSE(FileExists(kDir + name)) << name;
+        EXPECT_EQ(FilesWithWrongAccess(), std::vector<std::string>{});
         EXPECT_EQ(ReadFileBytes(kDir + "quorcyzk.dat"), ReadFileBytes(kDir + "quorcyzk.bak"));
         EXPECT_TRUE(HoldsMember(kDir + "quorpyck.dat", "quorpyck.bak"));
         EXPECT_EQ(GetFileAttributesA((kDir + "filer").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));

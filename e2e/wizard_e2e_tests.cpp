@@ -1,7 +1,12 @@
 // The real setup.exe walked through its wizard as a user would, one row per walk, each on a fresh
 // machine: the first page's pixels and clicks, the user information, the install page, every box of
 // the install read and answered, the finished page and its timer, the way out, and then the machine:
-// the install directory against the payload, the system copies, the settings files.
+// the install directory against the payload and the access lists of its programs, the system copies,
+// the settings files. One walk starts setup.exe from a folder where an ordinary user has put programs
+// under system names beside it, and in the earlier install directory: none of them may run.
+#include <algorithm>
+
+#include "tests/support/command_log.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/text_service_fixture.h"
 #include "tools/walker/setup_driver.h"
@@ -21,16 +26,25 @@ struct Walk {
     // Members whose installed file differs from the payload (an IMM install's are the silent install's
     // test, but for the settings record, checked below).
     std::vector<const char*> differing;
+    // Marker programs under system names beside setup.exe and in the earlier install directory; the
+    // walk then goes through the finish sequence (report, text-service check) instead of closing.
+    bool planted = false;
 };
+
+const std::vector<const char*> kTsfReinstallDiffering = {
+    "quorel4.ime", "quorel64.ime", "quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime", "qsrf732.dll",
+    "qsrf764.dll", "quorcyzk.bak", "quorpyck.bak", "quszsj43.quh", "quordwdw.txt", "quorzdym.quh", "qupyzdym.quh",
+    "quwbpy.txt", "quorynhz.txt", "quorzdfh.quh", "userck.txt"};
+const char* const kPlantedNames[] = {"icacls.exe", "runas.exe", "regsvr32.exe", "cmd.exe"};
+const std::string kDownloads = "C:\\quortest\\downloads\\";
 
 const Walk kWalks[] = {
     {"Win7ImmPinyin", L"win7", L"智能岚石系统安装3264-os：64-0-100-61", true, false, false, true, "quorel4.ime",
      "quorel64.ime", {}},
     {"Win10TsfWubiReinstall", L"win10", L"智能岚石系统安装3264-os：64-0-101-62", false, true, true, false,
-     "quorsrf6.dll", "quorsrf6.dll",
-     {"quorel4.ime", "quorel64.ime", "quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime", "qsrf732.dll",
-      "qsrf764.dll", "quorcyzk.bak", "quorpyck.bak", "quszsj43.quh", "quordwdw.txt", "quorzdym.quh", "qupyzdym.quh",
-      "quwbpy.txt", "quorynhz.txt", "quorzdfh.quh", "userck.txt"}},
+     "quorsrf6.dll", "quorsrf6.dll", kTsfReinstallDiffering},
+    {"Win10TsfPinyinReinstallWithPlantedPrograms", L"win10", L"智能岚石系统安装3264-os：64-0-101-62", true, true, true,
+     false, "quorsrf6.dll", "quorsrf6.dll", kTsfReinstallDiffering, true},
     {"XpImmWubi", L"winxp64", L"智能岚石系统安装32-os：32-0-100-52", false, false, false, false, "quorel4.ime",
      "quorel4.ime", {}},
 };
@@ -74,6 +88,22 @@ void MakeEarlierInstall() {
     ASSERT_TRUE(WriteFileBytes(kDir + "quyhgl0.dat", record));
 }
 
+// setup.exe in a download folder, with the marker under each system name beside it and in the earlier
+// install directory; the copy to start.
+std::wstring PlantPrograms() {
+    CreateDirectoryA("C:\\quortest", nullptr);
+    CreateDirectoryA(kDownloads.c_str(), nullptr);
+    const std::wstring setup = HostPath(QUOR_SETUP_EXE), marker = HostPath(QUOR_PLANTED_MARKER);
+    EXPECT_TRUE(CopyFileW(setup.c_str(), L"C:\\quortest\\downloads\\setup.exe", FALSE));
+    for (const char* name : kPlantedNames) {
+        for (const std::string& folder : {kDownloads, kDir}) {
+            const std::string path = folder + name;
+            EXPECT_TRUE(CopyFileW(marker.c_str(), std::wstring(path.begin(), path.end()).c_str(), FALSE)) << path;
+        }
+    }
+    return L"C:\\quortest\\downloads\\setup.exe";
+}
+
 class WizardWalk : public testing::TestWithParam<Walk> {
 protected:
     std::vector<MessageBoxInfo> Boxes(const BoxAnswerer& answer = DefaultAnswer) {
@@ -104,7 +134,7 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
     for (int i = 0; i < (w.hosts ? 3 : 0); ++i) {
         StartProgram(HostPath(QUOR_IME_HOST), i < 2 ? L"UITAVO owned - Editor" + std::to_wstring(i) : L"- owned quoreltavo Holder", &hosts[i]);
     }
-    ASSERT_TRUE(StartProgram(HostPath(QUOR_SETUP_EXE), L"", &setup_));
+    ASSERT_TRUE(StartProgram(w.planted ? PlantPrograms() : HostPath(QUOR_SETUP_EXE), L"", &setup_));
     ASSERT_TRUE(window_.Attach(&setup_));
     // A fixed-size window (no sizing frame, no minimise or maximise box), centred on the screen; then
     // out of the way of the boxes, which open in the middle of the screen.
@@ -188,7 +218,13 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
 
     if (!xp) {
         EXPECT_EQ(Page(SeenPage::kFinished, "8").At(2, 240), RGB(116, 197, 134));
-        if (w.reinstall) {
+        if (w.planted) {
+            // Page 9, then the finish sequence: the report (nothing to report) and the text-service check.
+            for (int click = 0; click < 2; ++click) Click(kNextPoint);
+            boxes = Boxes();
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0].text, L"安装完毕，如不能使用，请重新启动计算机！");
+        } else if (w.reinstall) {
             // The close box ends the program without the finish sequence.
             window_.Close();
             EXPECT_TRUE(Boxes().empty());
@@ -208,8 +244,24 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
     }
     EXPECT_EQ(setup_.Wait(10000), 0u);
 
+    // The system's own programs ran, by their full paths, with the command lines they always had; no
+    // planted one ran.
+    if (w.planted) {
+        EXPECT_EQ(LogLinesAfterPause(kPlantedLog), Ids{});
+        const std::string quoted = "icacls.exe \"c:\\Progra~1\\quorel8\" /SetIntegrityLevel Level: L";
+        const std::string plain = "icacls.exe c:\\Progra~1\\quorel8 /SetIntegrityLevel Level: L";
+        Ids icacls = WaitForLogLines(kIcaclsLog, 5);
+        std::sort(icacls.begin(), icacls.end());
+        EXPECT_EQ(icacls, (Ids{quoted, quoted, "icacls.exe C:\\Progra~1\\quorel8", plain, plain}));
+        EXPECT_EQ(WaitForLogLines(kRegsvr32Log, 2), (Ids{"regsvr32 /s " + WindowsDir() + "\\syswow64\\quorsrf.dll",
+                                                          "regsvr32 /s " + SystemDir() + "\\quorsrf6.dll"}));
+        EXPECT_EQ(WaitForLogLines(kRunasLog, 1), Ids{kBasicTrustCommand});
+        for (const char* name : kPlantedNames) RemoveFile(kDir + name);
+    }
+
     // The machine: the payload in place, the system copies, the settings of the choices.
     if (w.tsf) { EXPECT_EQ(DifferingMembers(ReadPayload()), DifferingReport(w.differing)); }
+    EXPECT_EQ(FilesWithWrongAccess(), std::vector<std::string>{});
     if (w.tsf) { EXPECT_TRUE(KeyPresent(HKEY_LOCAL_MACHINE, kTip)); }
     EXPECT_TRUE(HoldsMember(SystemDir() + "\\" + w.systemFile, w.systemMember));
     EXPECT_EQ(ReadFileBytes(kDir + "wbpybz.quh"), std::string(w.pinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0", 11));

@@ -10,6 +10,7 @@
 
 #include "archive/extract.h"
 #include "archive/user_backup.h"
+#include "common/file_io.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/product.h"
@@ -17,6 +18,7 @@
 #include "common/text.h"
 #include "deploy/dir_security.h"
 #include "deploy/system_copy.h"
+#include "platform/directory_pin.h"
 #include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
@@ -27,6 +29,12 @@
 namespace {
 
 constexpr DWORD kStepPauseMs = 50;
+// A link made again at the install directory's name as soon as it was removed is given up on.
+constexpr int kInstallDirAttempts = 3;
+
+constexpr char kInstallDirRefusedFormat[] =
+    "安装目录%s不是真正的文件夹（可能是指向别处的链接），也无法换成真正的文件夹。为了安全，安装程序没有做任何改动，"
+    "将退出。";
 
 // The IMM files, removed from the install directory by a TSF install.
 constexpr const char* kImmFiles[] = {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime",
@@ -88,14 +96,49 @@ void PlaceTextServiceDlls() {
     CopyAndVerify("quorsrf6.dll", "quorsrf6.dll", kTargetSystem64);
 }
 
+// Started elevated from a folder users can write: only the program this install wrote there.
 void StartSetup64() {
     char command[2 * kPathCapacity + 32];
     if (FormatText(command, "%ssetupw64.exe regqu32=%s", g_state.installDir, g_state.installDir)) {
-        WinExec(command, SW_SHOW);
+        StartProducedProgram("setupw64.exe", command);
+    }
+}
+
+// Every logon starts the autorun program, administrators' too: the entry names only the program this
+// install wrote, which only administrators can change; without one an earlier entry goes.
+void WriteAutorun() {
+    char autorun[kPathCapacity + 16];
+    char digest[kDigestTextSize];
+    if (!ProducedDigest("quortavo.exe", digest)) {
+        RemoveAutorunEntry();
+    } else if (FormatText(autorun, "%squortavo.exe qu", g_state.installDir)) {
+        WriteAutorunEntry(autorun);
     }
 }
 
 }  // namespace
+
+bool SecureInstallDir(bool create) {
+    for (int attempt = 0; attempt < kInstallDirAttempts; ++attempt) {
+        if (create) CreateSecuredDirectory(g_state.installDir);
+        switch (PinDirectory(g_state.installDir)) {
+            case PinResult::kPinned:
+                return true;
+            case PinResult::kMissing:
+                if (!create) return true;
+                break;
+            case PinResult::kNotReal:
+                RemoveName(g_state.installDir);
+                break;
+        }
+    }
+    return false;
+}
+
+void ShowInstallDirRefused() {
+    FormatText(g_state.messageText, kInstallDirRefusedFormat, g_state.installDir);
+    ShowMessageA(g_state.messageText, kCaptionSetup, MB_OK);
+}
 
 void DeployFiles(bool secondPass) {
     _mkdir(g_state.installDir);
@@ -144,8 +187,13 @@ void RunInstall() {
         return;
     }
 
+    if (!SecureInstallDir(true)) {
+        if (g_state.runMode != kRunModeSilent) ShowInstallDirRefused();
+        g_state.installFaults |= kFaultNotStarted;
+        return;
+    }
+
     WritePathFiles();
-    CreateSecuredDirectory(g_state.installDir);
     GrantUserFullAccess(g_state.installDir);
     char filer[kPathCapacity];
     if (InstallDirPath("filer\\", filer, sizeof filer)) _mkdir(filer);
@@ -166,8 +214,7 @@ void RunInstall() {
     AdvanceProgress(1);
     WriteUserAgentToken();
     AdvanceProgress(1);
-    char autorun[kPathCapacity + 16];
-    if (FormatText(autorun, "%squortavo.exe qu", g_state.installDir)) WriteAutorunEntry(autorun);
+    WriteAutorun();
     AdvanceProgress(1);
 
     if (imm && Is64BitSystem()) StartSetup64();

@@ -1,13 +1,20 @@
-// The file helpers of the install directory (see install_dir_files.h).
+// The file helpers of the install directory and the programs they produced (see install_dir_files.h).
 #include "platform/install_dir_files.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
+#include "common/ascii_case.h"
 #include "common/file_io.h"
+#include "common/file_security.h"
+#include "common/install_state.h"
+#include "common/md5_text.h"
+#include "common/text.h"
 #include "platform/file_clearing.h"
 #include "platform/install_paths.h"
+#include "platform/program_run.h"
 
 namespace {
 
@@ -21,6 +28,41 @@ struct InstalledPath {
     char text[MAX_PATH];
 };
 
+bool SameName(const char* a, const char* b) {
+    for (; AsciiLower(*a) == AsciiLower(*b); ++a, ++b) {
+        if (*a == '\0') return true;
+    }
+    return false;
+}
+
+ProducedProgram* FindProduced(const char* name) {
+    for (int i = 0; i < g_state.producedProgramCount; ++i) {
+        if (SameName(g_state.producedPrograms[i].name, name)) return &g_state.producedPrograms[i];
+    }
+    return nullptr;
+}
+
+// The name no longer holds what this process wrote there (or is about to be written anew).
+void ForgetProduced(const char* name) {
+    ProducedProgram* entry = FindProduced(name);
+    if (entry == nullptr) return;
+    *entry = g_state.producedPrograms[--g_state.producedProgramCount];
+}
+
+// A name that does not fit the table is not noted: such a program is never copied or started.
+void NoteProduced(const char* name, const char* digest) {
+    ProducedProgram* entry = FindProduced(name);
+    if (entry == nullptr) {
+        if (g_state.producedProgramCount >= kProducedProgramsMax) return;
+        entry = &g_state.producedPrograms[g_state.producedProgramCount++];
+    }
+    if (!CopyText(entry->name, name)) {
+        ForgetProduced(name);
+        return;
+    }
+    std::memcpy(entry->digest, digest, kDigestTextSize);
+}
+
 }  // namespace
 
 bool CopyInstalled(const char* from, const char* to) {
@@ -29,8 +71,9 @@ bool CopyInstalled(const char* from, const char* to) {
 }
 
 bool CopyIntoInstallDir(const char* sourcePath, const char* name) {
-    InstalledPath target(name);
-    return target && CopyWholeFile(sourcePath, target.text);
+    LockedGlobalMemory block;
+    std::size_t length = 0;
+    return ReadWholeFile(sourcePath, &block, &length) && WriteInstalled(name, block.Data(), length);
 }
 
 bool RenameInstalled(const char* from, const char* to) {
@@ -40,25 +83,68 @@ bool RenameInstalled(const char* from, const char* to) {
     // A link is never moved: under Wine the move would carry its target along into the folder. (The
     // examining handle is closed first: while open, it keeps the name from being moved.)
     if (!OpenPlainFile(source.text)) return false;
-    return std::rename(source.text, target.text) == 0;
+    ForgetProduced(to);
+    if (std::rename(source.text, target.text) != 0) return false;
+    if (ProducedProgram* entry = FindProduced(from)) {
+        char digest[kDigestTextSize];
+        std::memcpy(digest, entry->digest, sizeof digest);
+        ForgetProduced(from);
+        NoteProduced(to, digest);
+    }
+    return true;
 }
 
 bool RemoveInstalled(const char* name) {
     InstalledPath path(name);
+    ForgetProduced(name);
     return path && RemoveName(path.text);
 }
 
 bool ForceDeleteInstalled(const char* name) {
     InstalledPath path(name);
+    ForgetProduced(name);
     return path && ForceDelete(path.text) == 0;
 }
 
 bool RenameAsideInstalled(const char* name) {
     InstalledPath path(name);
+    ForgetProduced(name);
     return path && RenameAside(path.text);
 }
 
-bool WriteInstalled(const char* name, const void* bytes, std::size_t length) {
+bool WriteInstalled(const char* name, const void* bytes, std::size_t length, const char* digest) {
     InstalledPath path(name);
-    return path && WriteWholeFile(path.text, bytes, length);
+    ForgetProduced(name);
+    if (!path) return false;
+    if (!IsProgramName(name)) return WriteWholeFile(path.text, bytes, length);
+    SecurityAttributes adminsOnly(kProgramFileSddl);
+    if (adminsOnly.Get() == nullptr || !WriteWholeFile(path.text, bytes, length, adminsOnly.Get())) return false;
+    char computed[kDigestTextSize];
+    if (digest == nullptr) {
+        Md5Text(bytes, length, computed);
+        digest = computed;
+    }
+    NoteProduced(name, digest);
+    return true;
+}
+
+bool ProducedDigest(const char* name, char* digest) {
+    const ProducedProgram* entry = FindProduced(name);
+    if (entry == nullptr || entry->digest[0] == '\0') return false;
+    std::memcpy(digest, entry->digest, kDigestTextSize);
+    return true;
+}
+
+bool StartProducedProgram(const char* name, const char* commandLine) {
+    InstalledPath path(name);
+    char expected[kDigestTextSize];
+    if (!path || !ProducedDigest(name, expected)) return false;
+    UniqueHandle held = OpenPlainFileForStart(path.text);
+    LockedGlobalMemory bytes;
+    std::size_t length = 0;
+    if (!held || !ReadOpenFile(held.Get(), &bytes, &length)) return false;
+    char digest[kDigestTextSize];
+    Md5Text(bytes.Data(), length, digest);
+    if (!DigestTextsEqual(digest, reinterpret_cast<const unsigned char*>(expected))) return false;
+    return StartProgram(path.text, commandLine, SW_SHOW);
 }

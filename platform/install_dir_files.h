@@ -1,7 +1,9 @@
 // Changes to the files of the install directory, by name. Ordinary users can write in that folder,
 // so every copy, rename, removal and write the program makes there goes through these helpers, which
 // never write through a link found at a name, and never copy a file reached through one (see
-// common/file_io.h).
+// common/file_io.h). A program or library (IsProgramName) is created with an access list that lets
+// only administrators change it, and its digest is kept while it stands under its name: what the
+// setup copies into the system directories or starts must be what it wrote itself.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +11,7 @@
 // Each forms the file's path with InstallDirPath and does nothing, answering false, when there is no
 // install directory or the path does not fit.
 
-// Copies the install directory's plain file over another of its names (CopyWholeFile: the copy
-// replaces whatever was at the name).
+// Copies the install directory's plain file over another of its names (as WriteInstalled).
 bool CopyInstalled(const char* from, const char* to);
 
 // Copies a plain file from elsewhere (a full path) over a name of the install directory.
@@ -29,5 +30,16 @@ bool ForceDeleteInstalled(const char* name);
 bool RenameAsideInstalled(const char* name);
 
 // Replaces what is at the name by a new file holding the bytes (WriteWholeFile); true when every
-// byte was written.
-bool WriteInstalled(const char* name, const void* bytes, std::size_t length);
+// byte was written. A program or library gets its administrators-only access list as it is created
+// (none is written when that list cannot be had) and is noted with the digest text of its bytes
+// (digest, when the caller has it already, else computed).
+bool WriteInstalled(const char* name, const void* bytes, std::size_t length, const char* digest = nullptr);
+
+// The digest text of the program or library this process wrote at the name and that still stands
+// there under it; false for any other name.
+bool ProducedDigest(const char* name, char* digest);
+
+// Starts the program this process wrote at the name, with the command line as given (its first word
+// is the program's own business), when the file there still holds the bytes it wrote: it is held
+// against writers from the check until the program has started. False when it was not started.
+bool StartProducedProgram(const char* name, const char* commandLine);

@@ -1,4 +1,4 @@
-// RunAndWait (see program_run.h).
+// Program starts and the library search (see program_run.h).
 #include "platform/program_run.h"
 
 #include "common/handles.h"
@@ -7,24 +7,121 @@
 namespace {
 
 constexpr std::size_t kCommandLineCapacity = 2 * MAX_PATH + 64;
+// WinExec gives a started program this long to become ready for input.
+constexpr DWORD kReadyTimeoutMs = 30000;
+constexpr DWORD kPipeChunk = 4096;
+
+template <typename Function>
+Function Kernel32Function(const char* name) {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
+}
+
+// CreateProcessA may write into the command line, so it is given a copy of its own.
+bool Start(const char* program, const char* commandLine, STARTUPINFOA* startup, BOOL inheritHandles,
+           PROCESS_INFORMATION* info) {
+    char line[kCommandLineCapacity];
+    if (!CopyText(line, commandLine)) return false;
+    return CreateProcessA(program, line, nullptr, nullptr, inheritHandles, 0, nullptr, nullptr, startup, info) != FALSE;
+}
+
+// Appends the text-mode form of a chunk (CR LF as LF), dropping what does not fit.
+void AppendAsText(const char* chunk, DWORD size, bool* pendingReturn, char* output, std::size_t capacity,
+                  std::size_t* length) {
+    for (DWORD i = 0; i < size; ++i) {
+        char c = chunk[i];
+        if (*pendingReturn && c != '\n' && *length + 1 < capacity) output[(*length)++] = '\r';
+        *pendingReturn = c == '\r';
+        if (*pendingReturn) continue;
+        if (*length + 1 < capacity) output[(*length)++] = c;
+    }
+    output[*length] = '\0';
+}
 
 }  // namespace
 
+void LimitLibrarySearch() {
+    using SetDefaultFunction = BOOL(WINAPI*)(DWORD);
+    using SetDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
+    // Both are looked up by name: the first came with an update of Windows 7, the second with XP SP1.
+    auto setDefault = Kernel32Function<SetDefaultFunction>("SetDefaultDllDirectories");
+    if (setDefault != nullptr && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) return;
+    auto setDirectory = Kernel32Function<SetDirectoryFunction>("SetDllDirectoryW");
+    if (setDirectory != nullptr) setDirectory(L"");
+}
+
+bool SystemProgramPath(const char* name, char* path, std::size_t capacity) {
+    char system[MAX_PATH];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    return length > 0 && length < sizeof system && FormatText(path, capacity, "%s\\%s", system, name);
+}
+
+bool StartProgram(const char* program, const char* commandLine, WORD show) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = show;
+    PROCESS_INFORMATION info{};
+    if (!Start(program, commandLine, &startup, FALSE, &info)) return false;
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    WaitForInputIdle(process.Get(), kReadyTimeoutMs);
+    return true;
+}
+
 bool RunAndWait(const char* program, const char* arguments, DWORD timeoutMs, DWORD* exitCode) {
-    // CreateProcessA may write into the command line, so it is built in a buffer of our own.
     char commandLine[kCommandLineCapacity];
     if (!FormatText(commandLine, "\"%s\" %s", program, arguments)) return false;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
+    if (!Start(program, commandLine, &startup, FALSE, &info)) return false;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
     if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
     DWORD code = 0;
     if (!GetExitCodeProcess(process.Get(), &code)) return false;
     if (exitCode != nullptr) *exitCode = code;
+    return true;
+}
+
+bool CaptureProgramOutput(const char* program, const char* commandLine, char* output, std::size_t capacity) {
+    if (capacity == 0) return false;
+    output[0] = '\0';
+    // Only the pipe's writing end is passed on to the program.
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    UniqueHandle readEnd;
+    UniqueHandle writeEnd;
+    if (!CreatePipe(readEnd.Put(), writeEnd.Put(), &inheritable, 0) ||
+        !SetHandleInformation(readEnd.Get(), HANDLE_FLAG_INHERIT, 0)) {
+        return false;
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd.Get();
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION info{};
+    bool started = Start(program, commandLine, &startup, TRUE, &info);
+    // The program holds its own end now: the pipe ends when the program's output does.
+    writeEnd.Reset();
+    if (!started) return false;
+    UniqueHandle process(info.hProcess);
+    UniqueHandle thread(info.hThread);
+
+    char chunk[kPipeChunk];
+    std::size_t length = 0;
+    bool pendingReturn = false;
+    DWORD read = 0;
+    while (ReadFile(readEnd.Get(), chunk, sizeof chunk, &read, nullptr) && read > 0) {
+        AppendAsText(chunk, read, &pendingReturn, output, capacity, &length);
+    }
+    // A carriage return at the very end stands alone.
+    if (pendingReturn && length + 1 < capacity) {
+        output[length++] = '\r';
+        output[length] = '\0';
+    }
+    WaitForSingleObject(process.Get(), INFINITE);
     return true;
 }

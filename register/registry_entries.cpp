@@ -75,6 +75,13 @@ void WriteAutorunEntry(const char* command) {
     SetStringValueA(run.Get(), kAutorunValue, command);
 }
 
+void RemoveAutorunEntry() {
+    UniqueHKey run;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, run.Put()) == ERROR_SUCCESS) {
+        RegDeleteValueA(run.Get(), kAutorunValue);
+    }
+}
+
 void WriteUserAgentToken() {
     UniqueHKey userAgent;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUserAgentKey, 0, KEY_ALL_ACCESS, userAgent.Put()) != ERROR_SUCCESS) return;
@@ -92,10 +99,7 @@ void RemoveRegistryEntries() {
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.Put()) == ERROR_SUCCESS) {
         RegDeleteKeyW(uninstall.Get(), kUninstallSubkey);
     }
-    UniqueHKey run;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, run.Put()) == ERROR_SUCCESS) {
-        RegDeleteValueA(run.Get(), kAutorunValue);
-    }
+    RemoveAutorunEntry();
     UniqueHKey platform;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPostPlatformKey, 0, KEY_SET_VALUE, platform.Put()) == ERROR_SUCCESS) {
         RegDeleteValueA(platform.Get(), kCurrentToken);

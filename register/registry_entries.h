@@ -9,6 +9,9 @@ void WriteUninstallEntry();
 // HKEY_LOCAL_MACHINE "...\CurrentVersion\Run" value "quqrsjgl" set to command (ANSI).
 void WriteAutorunEntry(const char* command);
 
+// Removes the autorun value, when there is one.
+void RemoveAutorunEntry();
+
 // HKEY_LOCAL_MACHINE "...\User Agent\Post Platform": the earlier tokens removed, "tavo8200" empty.
 void WriteUserAgentToken();
 

@@ -47,11 +47,14 @@ void SystemDirectory(char* out, std::size_t capacity) {
     if (length == 0 || length >= capacity) out[0] = '\0';
 }
 
-// "regsvr32 /s DIR\DLL", shown normally and not waited for, then the pause.
+// "regsvr32 /s DIR\DLL", the System directory's regsvr32 (the native one while the redirection is
+// off), shown normally and not waited for, then the pause.
 void RunRegsvr32(const char* directory, const char* dll) {
+    char program[MAX_PATH];
     char command[kPathCapacity + 64];
-    if (directory[0] != '\0' && FormatText(command, "regsvr32 /s %s\\%s", directory, dll)) {
-        WinExec(command, SW_SHOW);
+    if (directory[0] != '\0' && SystemProgramPath("regsvr32.exe", program, sizeof program) &&
+        FormatText(command, "regsvr32 /s %s\\%s", directory, dll)) {
+        StartProgram(program, command, SW_SHOW);
     }
     Sleep(kRegistrationPauseMs);
 }

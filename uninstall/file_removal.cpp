@@ -10,6 +10,7 @@
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
+#include "uninstall/self_copy.h"
 
 namespace {
 
@@ -49,11 +50,15 @@ void RemoveOwnFile(const char* path, RemovalTally* tally) {
 
 void RemoveUninstallerFile(const char* path, RemovalTally* tally) {
     if (DoneAtOnce(path, tally)) return;
-    char temporary[MAX_PATH];
+    // The working copy's own folder, which only administrators may use; else the temporary directory.
+    char folder[MAX_PATH];
     char moved[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof temporary, temporary);
+    if (!WorkingFolder(folder, sizeof folder)) {
+        DWORD length = GetTempPathA(sizeof folder, folder);
+        if (length == 0 || length >= sizeof folder) folder[0] = '\0';
+    }
     // GetTempFileNameA makes the file, which the move then replaces.
-    if (length > 0 && length < sizeof temporary && GetTempFileNameA(temporary, "qud", 0, moved) != 0) {
+    if (folder[0] != '\0' && GetTempFileNameA(folder, "qud", 0, moved) != 0) {
         if (MoveFileExA(path, moved, MOVEFILE_REPLACE_EXISTING)) {
             Schedule(moved);
             return;

@@ -16,8 +16,9 @@ struct RemovalTally {
 void RemoveOwnFile(const char* path, RemovalTally* tally);
 
 // The uninstaller's own file (quordel8.exe), which cannot be deleted while the program that was
-// started from it waits for its working copy: deleted, or else moved into the temporary directory
-// and scheduled for deletion there (else in place). It is not counted as a file in use.
+// started from it waits for its working copy: deleted, or else moved into the working copy's folder
+// (the temporary directory when this is no working copy) and scheduled for deletion there (else in
+// place). It is not counted as a file in use.
 void RemoveUninstallerFile(const char* path, RemovalTally* tally);
 
 // Removes a directory when it is empty and no link. When it is not empty because files in it wait

@@ -9,6 +9,7 @@
 
 #include "archive/user_backup.h"
 #include "common/file_io.h"
+#include "common/file_security.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
@@ -36,14 +37,6 @@ constexpr char kUserRecordName[] = "quyhgl0.dat";
 constexpr char kInstallFolder[] = "\\quorel8\\";
 constexpr char kSubdirectory[] = "filer\\";
 constexpr const char* kSystemCopies[] = {"quorel4.ime", "quorsrf.dll", "quorsrf6.dll"};
-
-// Programs and libraries are what may be in use, and so what may have been moved aside.
-bool IsProgramFile(const char* name) {
-    std::size_t length = std::strlen(name);
-    if (length < 4) return false;
-    const char* extension = name + length - 4;
-    return _stricmp(extension, ".exe") == 0 || _stricmp(extension, ".dll") == 0 || _stricmp(extension, ".ime") == 0;
-}
 
 // Removes dir\name, and for a program its aside copies, counting into tally.
 void RemoveNamed(const char* dir, const char* name, bool program, RemovalTally* tally) {
@@ -118,7 +111,8 @@ bool InstallDirHoldsOwnFiles(const char* dir) {
 
 void RemoveInstallDirFiles(const char* dir, bool keepData, RemovalTally* tally) {
     const int scheduledBefore = tally->scheduled;
-    ForEachOwnName(keepData, [&](const char* name) { RemoveNamed(dir, name, IsProgramFile(name), tally); });
+    // Programs and libraries are what may be in use, and so what may have been moved aside.
+    ForEachOwnName(keepData, [&](const char* name) { RemoveNamed(dir, name, IsProgramName(name), tally); });
     char subdirectory[kPathCapacity];
     if (FormatText(subdirectory, "%s%s", dir, kSubdirectory)) RemoveOwnDirectory(subdirectory, false);
     RemoveOwnDirectory(dir, tally->scheduled > scheduledBefore);

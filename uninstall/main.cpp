@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/program_run.h"
 #include "uninstall/self_copy.h"
 #include "uninstall/uninstall_procedure.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    LimitLibrarySearch();
     bool silent = false;
     bool workingCopy = false;
     for (int i = 1; i < __argc; ++i) {

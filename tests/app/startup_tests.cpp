@@ -1,5 +1,5 @@
-// Run-mode words, the administrator probe and the starts that are refused before anything is
-// written, in-process (the silent install's exit code is shown by the install procedure's test). The
+// Run-mode words, the administrator probe, the library search and the starts that are refused before
+// anything is written, in-process (the silent install's exit code is shown by the install procedure's test). The
 // probe's refusal is produced by holding the path file open without write sharing (Wine runs as root
 // here and ignores the read-only attribute).
 
@@ -7,6 +7,9 @@
 #include "app/startup.h"
 #include "common/install_state.h"
 #include "platform/install_paths.h"
+#include "platform/program_run.h"
+#include "tests/support/command_log.h"
+#include "tests/support/install_checks.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -71,6 +74,32 @@ TEST_F(StartupTest, AProgramFilesFolderTooLongIsRefusedBeforeAnythingIsWritten) 
         EXPECT_EQ(ReadFileBytes(pathFile_), std::string(kEarlier));
     }
     RemoveTree("D:\\long");
+}
+
+}  // namespace
+
+namespace {
+
+// Set first thing by both programs, which start from folders anyone may write: a library named
+// without a path is then looked for in the System directory only, neither beside the program nor in
+// the current directory.
+TEST(LibrarySearchTest, OnlyTheSystemDirectoryIsSearched) {
+    ScratchDir current;
+    const std::string dll = ReadMember("quorel64.ime");
+    ASSERT_TRUE(WriteFileBytes(TestProgramDir() + "quorbeside.dll", dll));
+    ASSERT_TRUE(WriteFileBytes(current.Path() + "quorcurrent.dll", dll));
+    ASSERT_TRUE(SetCurrentDirectoryA(current.Path().c_str()));
+    for (bool limited : {false, true}) {
+        SCOPED_TRACE(limited ? "limited" : "as Windows starts a program");
+        if (limited) LimitLibrarySearch();
+        for (const char* name : {"quorbeside.dll", "quorcurrent.dll"}) {
+            UniqueLibrary library(LoadLibraryA(name));
+            EXPECT_EQ(library.Valid(), !limited) << name;
+        }
+        EXPECT_TRUE(UniqueLibrary(LoadLibraryA("version.dll")).Valid());
+    }
+    SetCurrentDirectoryA("C:\\");
+    RemoveFile(TestProgramDir() + "quorbeside.dll");
 }
 
 }  // namespace

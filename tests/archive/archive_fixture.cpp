@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "archive/extract.h"
-#include "archive/md5_text.h"
+#include "common/md5_text.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "tests/support/command_log.h"

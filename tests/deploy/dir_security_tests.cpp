@@ -11,10 +11,12 @@
 #include "common/text.h"
 #include "deploy/dir_security.h"
 #include "platform/install_paths.h"
+#include "platform/program_run.h"
 #include "tests/support/test_support.h"
 
 namespace {
 
+constexpr char kListingFile[] = "C:\\quortest\\icacls-listing.txt";
 
 // How many access-allowed entries of a directory's DACL give the current user full access (GENERIC_ALL,
 // or the file rights it maps to), inherited by files and folders.
@@ -59,16 +61,22 @@ TEST_F(DirSecurityTest, CreatesOnlyANewDirectoryWithTheDescriptorAndGrantsTheUse
     EXPECT_EQ(UserFullAccessEntries(dir), 1);
 }
 
-// 200 lines of 150 characters: longer than one 128-byte read, 30,200 bytes in all.
-TEST_F(DirSecurityTest, CaptureStopsAtItsBufferWhateverTheCommandPrints) {
-    std::string text;
-    for (int line = 0; line < 200; ++line) text += std::string(149, static_cast<char>('a' + line % 26)) + "\n";
-    ASSERT_TRUE(WriteFileBytes(scratch.Path() + "long.txt", text));
+// The System directory's icacls (the prefix's stand-in) prints 200 lines of 150 characters, 30,400
+// bytes in all, with CR LF line ends (and one CR alone): read as text, cut at the buffer's end.
+TEST_F(DirSecurityTest, CaptureReadsTheProgramsOutputAsTextUpToItsBuffer) {
+    std::string text = "\r";
+    for (int line = 0; line < 200; ++line) text += std::string(149, static_cast<char>('a' + line % 26)) + "\r\n";
+    Restorer keep = KeepFile(kListingFile);
+    ASSERT_TRUE(WriteFileBytes(kListingFile, text));
+    std::string asText = text;
+    for (std::size_t at; (at = asText.find("\r\n")) != std::string::npos;) asText.erase(at, 1);
     std::vector<char> output(kCapturedOutputCapacity + 64, '#');
-    const std::string command = "type " + scratch.Path() + "long.txt";
-    ASSERT_EQ(CaptureCommandOutput(command.c_str(), output.data(), kCapturedOutputCapacity), 1);
-    EXPECT_EQ(std::string(output.data()), text.substr(0, kCapturedOutputCapacity - 1));
+    char icacls[MAX_PATH];
+    ASSERT_TRUE(SystemProgramPath("icacls.exe", icacls, sizeof icacls));
+    ASSERT_TRUE(CaptureProgramOutput(icacls, "icacls.exe x", output.data(), kCapturedOutputCapacity));
+    EXPECT_EQ(std::string(output.data()), asText.substr(0, kCapturedOutputCapacity - 1));
     EXPECT_EQ(output[kCapturedOutputCapacity], '#');  // nothing written past the buffer
+    EXPECT_FALSE(CaptureProgramOutput("C:\\quortest\\none.exe", "none.exe", output.data(), kCapturedOutputCapacity));
 }
 
 // The scan looks only at the bytes it is given (the listings of the stand-in icacls are the install

@@ -1,13 +1,14 @@
 // Copies into the prefix's real System and WOW64 system directories: a destination that is
-// read-only, in use or locked and a missing source with their messages, the size check, and the IMM
-// files of both passes with redirection switched off around each step (the WOW64 and 32-bit-system
-// lines through the scripted OS facts). The program also runs as system_copy_tests-cp950, where the
-// Big5 variants are placed.
+// read-only, in use or locked, a missing source and a source replaced after the install wrote it,
+// with their messages, the size check, and the IMM files of both passes with redirection switched
+// off around each step (the WOW64 and 32-bit-system lines through the scripted OS facts). The
+// program also runs as system_copy_tests-cp950, where the Big5 variants are placed.
 
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "deploy/system_copy.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 #include "tests/support/layout_fixture.h"
 #include "tests/support/os_facts_scripted.h"
@@ -34,8 +35,9 @@ protected:
         g_state.workBuffer = workBuffer.data();
     }
 
+    // Written as the install writes its programs (noted with their digests).
     void Install(const std::string& name, const std::string& bytes) {
-        ASSERT_TRUE(WriteFileBytes(installDir + name, bytes));
+        ASSERT_TRUE(WriteInstalled(name.c_str(), bytes.data(), bytes.size()));
     }
     static std::string Read(const std::string& path) { return ReadFileBytes(path).value_or("<missing>"); }
 
@@ -46,7 +48,9 @@ protected:
 
 // A destination in use is taken to be held by a running program, which keeps its file under the
 // '2' name; one that cannot even be moved aside keeps its old bytes. The size check then tries once
-// more unless the sizes agree; a destination that cannot be opened to measure counts as missing.
+// more unless the sizes agree; a destination that cannot be opened to measure counts as missing. A
+// source that another account replaced after the install wrote it (same size, other bytes) is
+// caught where it lands and taken away again; one the install never wrote is not copied.
 TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     // The System directory is shared with other tests: its files are put back (or away) afterwards.
     const std::string destination = SystemDir() + "\\quortst4.ime", aside = SystemDir() + "\\quortst2.ime";
@@ -57,9 +61,9 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
     const std::string copyName = "没有成功复制quortst4.ime文件，请退出安装程序并手动删除该文件后重新安装！" + box;
     constexpr DWORD kNotHeld = ~0u;
     // old: nullptr, neither a destination nor the source; sharing: of a handle held on the destination
-    // during the copy; expectedAside: nullptr, not looked at.
+    // during the copy; expectedAside: nullptr, not looked at; replaced: the source's bytes once written.
     const struct { const char* name; const char* old; DWORD attributes, sharing; std::string expected;
-                   const char* expectedAside; Ids texts; } cases[] = {
+                   const char* expectedAside; Ids texts; const char* replaced = nullptr; } cases[] = {
         {"read-only", "old", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, kNotHeld, "the new input method",
          "an older aside file", {}},
         {"in use", "running", FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -70,6 +74,10 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
          {copyPath, copyPath, copyName}},
         {"source missing", nullptr, FILE_ATTRIBUTE_NORMAL, kNotHeld, "<missing>", "an older aside file",
          {unpack, unpack, copyName}},
+        {"source replaced after it was written", "old", FILE_ATTRIBUTE_NORMAL, kNotHeld, "<missing>",
+         "an older aside file", {copyPath, copyPath, copyName}, "the NEW input method"},
+        {"source the install never wrote", "old", FILE_ATTRIBUTE_NORMAL, kNotHeld, "old", "an older aside file",
+         {unpack, unpack, copyName}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,6 +91,10 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
             ASSERT_TRUE(WriteFileBytes(destination, c.old));
             ASSERT_TRUE(SetFileAttributesA(destination.c_str(), c.attributes));
         }
+        if (c.replaced != nullptr) {
+            if (c.replaced[0] == '\0') RemoveInstalled("probe.ime");
+            ASSERT_TRUE(WriteFileBytes(installDir + "probe.ime", c.replaced[0] ? c.replaced : "the new input method"));
+        }
         UniqueHandle held;
         if (c.sharing != kNotHeld) {
             held.Reset(CreateFileA(destination.c_str(), GENERIC_READ, c.sharing, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -94,7 +106,7 @@ TEST_F(SystemCopyTest, ReplacesTheDestinationOrNamesItWhenItCannot) {
         EXPECT_EQ(ShownBoxes(messages), c.texts);
         EXPECT_EQ(Read(destination), c.expected);
         // Wine lets this root process overwrite a read-only file: the attribute left is what tells.
-        if (c.old != nullptr) { EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY); }
+        if (FileExists(destination)) { EXPECT_FALSE(GetFileAttributesA(destination.c_str()) & FILE_ATTRIBUTE_READONLY); }
         if (c.expectedAside != nullptr) { EXPECT_EQ(Read(aside), c.expectedAside); }
         EXPECT_EQ(g_state.installFaults, c.texts.empty() ? 0 : kFaultSystemCopy);
     }

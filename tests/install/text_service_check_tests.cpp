@@ -1,13 +1,15 @@
 // The checks that end an install: the text-service DLL copies against the install directory's (the
 // copy message), on Windows 10 the keys the DLLs' registration made (the hook message) and the five
 // categories added to them, then qrjcdir started at basic trust (recorded by the prefix's stand-in
-// runas) unless a message was shown.
+// runas) unless a message was shown, or the launcher there is not the one the install wrote.
 
 #include <map>
 
 #include "common/install_state.h"
 #include "common/text.h"
 #include "install/text_service_check.h"
+#include "platform/install_dir_files.h"
+#include "tests/support/install_checks.h"
 #include "tests/support/command_log.h"
 #include "tests/support/os_facts_scripted.h"
 #include "tests/support/text_service_fixture.h"
@@ -16,24 +18,33 @@ namespace {
 
 using Files = std::map<std::string, std::string>;  // path and bytes; an empty text: no file
 
+// The install directory the fixed short path of the runas command leads to.
 class VerifyInstallTest : public TextServiceTest {
 protected:
-    ScratchDir install_;
+    void SetUp() override {
+        TextServiceTest::SetUp();
+        CreateDirectoryA(kInstallDir, nullptr);
+    }
+    void TearDown() override {
+        TextServiceTest::TearDown();
+        RemoveTree(kInstallDir);
+    }
     const std::string wow64_ = WindowsDir() + "\\syswow64\\", system_ = SystemDir() + "\\";
     Restorer keep_[3] = {KeepFile(system_ + "quorsrf.dll"), KeepFile(system_ + "quorsrf6.dll"),
                          KeepFile(wow64_ + "quorsrf.dll")};
 };
 
 TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
-    const std::string dll32(300, '3'), dll64(600, '6'), install = install_.Path();
+    const std::string dll32(300, '3'), dll64(600, '6'), install = kInstallDir;
     const Files all64 = {{install + "quorsrf.dll", dll32}, {install + "quorsrf6.dll", dll64},
                          {wow64_ + "quorsrf.dll", dll32}, {system_ + "quorsrf6.dll", dll64}};
     const Files all32 = {{install + "quorsrf.dll", dll32}, {system_ + "quorsrf.dll", dll32}};
     auto with = [](Files files, const std::string& path, const char* bytes) { files[path] = bytes; return files; };
     // keys: -1, none; 0 to 3, the text-service key and the item keys of that many tested categories;
     // 4, those and the Category\Category key, as the DLLs' registration makes them. copyMessage: the
-    // file the copy message names (nullptr: none).
-    struct Row { const char* name; int systemBits, interfaceChoice, keys; Files files; const char* copyMessage; };
+    // file the copy message names (nullptr: none). planted: qrjcdir.exe is not the install's own.
+    struct Row { const char* name; int systemBits, interfaceChoice, keys; Files files; const char* copyMessage;
+                 bool planted = false; };
     const std::vector<Row> rows = {
         {"64-bit system, copies equal", 64, kInterfaceTsf, 4, all64, nullptr},
         {"32-bit copy differs", 64, kInterfaceTsf, 4, with(all64, wow64_ + "quorsrf.dll", "3"), "quorsrf.dll"},
@@ -43,6 +54,7 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
         {"no text-service key", 64, kInterfaceTsf, -1, all64, nullptr},
         {"the first tested category only", 64, kInterfaceTsf, 1, all64, nullptr},
         {"item keys only: no Category\\Category key", 64, kInterfaceTsf, 3, all64, nullptr},
+        {"a launcher the install did not write", 64, kInterfaceTsf, 4, all64, nullptr, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -63,6 +75,11 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
             CreateKey(HKEY_LOCAL_MACHINE, ItemKey(kTestedCategories[i]).c_str());
         }
         if (row.keys == 4) CreateKey(HKEY_LOCAL_MACHINE, (std::string(kTip) + "\\Category\\Category").c_str());
+        ASSERT_TRUE(WriteInstalled("qrjcdir.exe", "launcher", 8));
+        if (row.planted) {
+            RemoveInstalled("qrjcdir.exe");
+            ASSERT_TRUE(WriteFileBytes(install + "qrjcdir.exe", "launcher"));
+        }
         RemoveFile(kRunasLog);
         messages.shown.clear();
 
@@ -77,8 +94,9 @@ TEST_F(VerifyInstallTest, CopiesThenKeysThenQrjcdir) {
             message = "系统32位dll文件没有挂接成功(err=" + std::to_string(row.keys + 1) + ")！，请退出安装程序重新安装！";
         }
         EXPECT_EQ(ShownBoxes(messages), message.empty() ? Ids{} : Ids{message + " | 智能岚石(岚石五笔)安装"});
-        EXPECT_EQ(message.empty() ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
-                  message.empty() ? Ids{kBasicTrustCommand} : Ids{});
+        const bool started = message.empty() && !row.planted;
+        EXPECT_EQ(started ? WaitForLogLines(kRunasLog, 1) : LogLinesAfterPause(kRunasLog),
+                  started ? Ids{kBasicTrustCommand} : Ids{});
         // The categories go only under the parents that the registration made.
         const bool added = keysTested && message.empty(), parents = added && row.keys == 4;
         for (const char* category : kAddedCategories) {

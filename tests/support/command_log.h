@@ -7,6 +7,8 @@
 
 inline constexpr char kRegsvr32Log[] = "C:\\quortest\\regsvr32.log";
 inline constexpr char kRunasLog[] = "C:\\quortest\\runas.log";
+inline constexpr char kIcaclsLog[] = "C:\\quortest\\icacls.log";
+inline constexpr char kPlantedLog[] = "C:\\quortest\\planted.log";
 inline constexpr char kBasicTrustCommand[] = "runas /trustlevel:0x20000 c:\\Progra~1\\quorel8\\qrjcdir";
 
 // Lines of a log, waiting up to timeoutMs for at least count of them (the programs are not waited

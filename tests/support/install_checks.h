@@ -27,3 +27,14 @@ std::string DifferingReport(const std::vector<const char*>& names);
 std::string ReadMember(const char* member);
 // Whether the file holds exactly the bytes of the payload member of that name.
 bool HoldsMember(const std::string& path, const char* member);
+
+// The access list (DACL) of a file or folder as SDDL text, as the system reads it back; "?" when it
+// cannot be read. Wine 8 keeps a list given at creation only as the Unix mode bits it maps to, and
+// reads back what those bits give (a file made without one: SYSTEM, its owner, and Everyone read).
+std::string DaclText(const std::string& path);
+// What the system reads back for a file (or folder) created with the access list of that SDDL text.
+std::string DaclAsCreatedWith(const char* sddl, bool folder = false);
+
+// The files of the install directory whose access list is not as the install sets it: each program
+// and library as created with the administrators-only list, every other file otherwise.
+std::vector<std::string> FilesWithWrongAccess();

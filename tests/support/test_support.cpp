@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "common/install_state.h"
+#include "platform/directory_pin.h"
 #include "tests/support/os_facts_scripted.h"
 
 void QuorTest::SetUp() {
@@ -15,6 +16,8 @@ void QuorTest::SetUp() {
 }
 
 void QuorTest::TearDown() {
+    // The pins of a run of the install procedure, which would keep its directory from being removed.
+    UnpinDirectories();
     InstallMessageRecorder(nullptr);
     UnscriptOsFacts();
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 
+#include "common/file_security.h"
 #include "common/install_state.h"
 #include "platform/install_paths.h"
 #include "platform/program_run.h"
@@ -147,12 +148,23 @@ protected:
     }
 
     // The installed uninstaller started without words, as Windows' list of installed programs starts
-    // it, answered Yes twice: remove, and keep the data.
+    // it, answered Yes twice: remove, and keep the data. While its working copy asks, the copy lies in
+    // a folder of its own in the temporary directory, which only administrators and SYSTEM may use.
     static void UninstallThroughItsBoxes() {
         SetupProcess uninstaller;
         ASSERT_TRUE(StartProgram(L"C:\\windows\\quordel8.exe", L"", &uninstaller));
         std::vector<std::wstring> texts;  // shown by its working copy, another process
         for (MessageBoxInfo box; texts.size() < 3 && WaitForMessageBox(0, 30000, &box);) {
+            if (texts.empty()) {
+                char temporary[MAX_PATH];
+                GetTempPathA(MAX_PATH, temporary);
+                Ids folders;
+                for (const auto& entry : std::filesystem::directory_iterator(temporary)) {
+                    if (entry.is_directory() && FileExists(entry.path().string() + "\\quordel8.exe"))
+                        folders.push_back(DaclText(entry.path().string()));
+                }
+                EXPECT_EQ(folders, Ids{DaclAsCreatedWith(kAdministratorsOnlySddl, true)});
+            }
             texts.push_back(box.caption + L": " + box.text);
             AnswerMessageBox(box.window, DefaultAnswer(box));
             while (IsWindow(box.window) && IsWindowVisible(box.window)) Sleep(5);
@@ -176,11 +188,12 @@ protected:
         else EXPECT_EQ(Uninstall("/s"), 0u);
         EXPECT_EQ(Differences(before, Record()), KeptChanges());
         EXPECT_EQ(ReadFileBytes("D:\\quorel8\\quorpat8.quh"), kDir);
-        // The program started from the Windows directory waits in the temporary directory for the
-        // restart, as anything of ours there does.
+        // The program started from the Windows directory waits for the restart in the working copy's
+        // folder, and the folder after it; nothing else of ours is left in the temporary directory.
         char temporary[MAX_PATH];
         GetTempPathA(MAX_PATH, temporary);
-        for (const auto& entry : std::filesystem::directory_iterator(temporary)) EXPECT_TRUE(Scheduled(entry.path().string()));
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(temporary))
+            EXPECT_TRUE(Scheduled(entry.path().string())) << entry.path();
         EXPECT_EQ(Uninstall("/S"), 2u);  // nothing left to remove
 
         Install(tsf);

@@ -1,12 +1,14 @@
-// Md5Text and FileMd5Text over advapi32's MD5 functions, loaded by name on each call so that the
-// setup program does not depend on their export at load time.
-#include "archive/md5_text.h"
+// Md5Text and FileMd5Text over advapi32's MD5 functions, looked up by name on each call so that the
+// setup program does not depend on their export at load time. advapi32 itself is imported by the
+// program (the registry), so it is already loaded from the System directory: it is only found, never
+// loaded by name.
+#include "common/md5_text.h"
 
 #include <windows.h>
 
 #include <cstring>
 
-#include "archive/quz_format.h"
+#include "common/digest_text.h"
 #include "common/file_io.h"
 #include "common/handles.h"
 
@@ -36,11 +38,11 @@ constexpr std::size_t kUpdatePiece = 0x40000000;
 
 void Md5Text(const void* data, std::size_t length, char* text) {
     std::memset(text, 0, kDigestTextSize);
-    UniqueLibrary advapi(LoadLibraryA("advapi32.dll"));
-    if (!advapi) return;
-    auto init = LoadFunction<Md5InitFn>(advapi.Get(), "MD5Init");
-    auto update = LoadFunction<Md5UpdateFn>(advapi.Get(), "MD5Update");
-    auto final = LoadFunction<Md5FinalFn>(advapi.Get(), "MD5Final");
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    if (advapi == nullptr) return;
+    auto init = LoadFunction<Md5InitFn>(advapi, "MD5Init");
+    auto update = LoadFunction<Md5UpdateFn>(advapi, "MD5Update");
+    auto final = LoadFunction<Md5FinalFn>(advapi, "MD5Final");
     if (init == nullptr || update == nullptr || final == nullptr) return;
 
     Md5Context context = {};
