@@ -1,14 +1,17 @@
 // The install directory and the path files on the test prefix's real shell, registry, drives and
-// files (also as install_paths_tests-winxp64), and the OS facts through the scripted facts (a WOW64
-// process, a 32-bit system). The target directories are tested with the
-// copies into them (system_copy_tests).
+// files (also as install_paths_tests-winxp64), the programs the install wrote there, and the OS facts
+// through the scripted facts (a WOW64 process, a 32-bit system). The target directories are tested
+// with the copies into them (system_copy_tests).
 
 #include <cstring>
 
 #include "common/install_state.h"
 #include "common/text.h"
+#include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
+#include "tests/support/command_log.h"
+#include "tests/support/install_checks.h"
 #include "tests/support/os_facts_scripted.h"
 #include "tests/support/test_support.h"
 
@@ -80,6 +83,33 @@ TEST_F(InstallPathsTest, WritesThePathFilesForTheVersion) {
     CopyText(g_state.installDir, "C:\\q\\");
     WritePathFiles();
     EXPECT_EQ(ReadFileBytes(pathFile_), std::string("C:\\q\\"));
+}
+
+// A program the install wrote (a rename carries that along) is started while it holds what was
+// written; one whose bytes changed, or that someone else made again under the name, is not, and a data
+// file or a name whose file went is no program the install wrote. (The payload's setupw64.exe notes
+// each start in setupw64.log in the directory it is given.)
+TEST_F(InstallPathsTest, OnlyProgramsTheInstallWroteAndThatHoldItAreStarted) {
+    ScratchDir dir;
+    CopyText(g_state.installDir, dir.Path().c_str());
+    const std::string program = ReadMember("setupw64.exe"), log = dir.Path() + "setupw64.log";
+    const std::string command = dir.Path() + "setupw64.exe regqu32=" + dir.Path();
+    char digest[kDigestTextSize];
+    ASSERT_TRUE(WriteInstalled("notes.txt", "x", 1));
+    ASSERT_TRUE(WriteInstalled("first.exe", program.data(), program.size()));
+    ASSERT_TRUE(RenameInstalled("first.exe", "setupw64.exe"));
+    EXPECT_FALSE(ProducedDigest("notes.txt", digest) || ProducedDigest("first.exe", digest));
+    EXPECT_TRUE(StartProducedProgram("setupw64.exe", command.c_str()));
+    EXPECT_EQ(WaitForLogLines(log.c_str(), 1).size(), 1u);
+
+    std::string changed = program;
+    changed.back() ^= 1;
+    ASSERT_TRUE(WriteFileBytes(dir.Path() + "setupw64.exe", changed));
+    EXPECT_FALSE(StartProducedProgram("setupw64.exe", command.c_str()));
+    RemoveInstalled("setupw64.exe");
+    ASSERT_TRUE(WriteFileBytes(dir.Path() + "setupw64.exe", program));
+    EXPECT_FALSE(StartProducedProgram("setupw64.exe", command.c_str()));
+    EXPECT_EQ(LogLinesAfterPause(log.c_str()).size(), 1u);
 }
 
 // Before Vista neither the system's bitness nor the WOW64 flag is asked for (the scripted facts say
