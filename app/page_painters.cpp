@@ -8,6 +8,7 @@
 #include "app/progress_bar.h"
 #include "app/wizard_clicks.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 
 namespace {
@@ -37,7 +38,7 @@ void DrawEngravedText(HDC dc, const char* text) {
 // The picture's caption over the Pinyin edition: the two picture lines at (73, 90) stretched over the
 // printed caption wipe it, and the edition's name is written in its place.
 void DrawPinyinCaption(HDC dc) {
-    DrawBitmapMember(400, 190, dc, "tavo1.bmp", 73, 90, 128, 35, 73, 90, 128, 2);
+    DrawBitmapMember(400, 190, dc, kFirstPagePicture, 73, 90, 128, 35, 73, 90, 128, 2);
     UniqueGdiObject font(CreateChineseFont(30, 15, FW_BOLD, "楷体"));
     SelectedObject selected(dc, font.Get());
     DrawTextAt(dc, 75, 90, RGB(96, 96, 128), L"岚石拼音");
@@ -71,7 +72,7 @@ void PaintFirstPage(HDC dc) {
     const wchar_t kLoading[] = L"安装程序正在载入文件，请等待……";
     TextOutW(dc, 50, 150, kLoading, static_cast<int>(std::size(kLoading) - 1));
     SetBkMode(dc, TRANSPARENT);
-    DrawBitmapMember(400, 190, dc, "tavo1.bmp", 0, 0, 400, 190, 0, 0, 400, 190);
+    DrawBitmapMember(400, 190, dc, kFirstPagePicture, 0, 0, 400, 190, 0, 0, 400, 190);
     if (g_state.edition == kEditionPinyin) DrawPinyinCaption(dc);
 
     SelectedObject textFont(dc, g_drawingTools.textFont.Get());

@@ -6,9 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/named_files.h"
+
 constexpr std::size_t kPhraseTrailerSize = 12;
 // The member that is converted on its way to the install directory.
-inline constexpr char kPhraseBackupMember[] = "quorcyzk.bak";
+inline constexpr const char* kPhraseBackupMember = kWubiLibraryBackup;
 
 // Converts data (length bytes, in a buffer of at least length + 12 bytes) in place and returns the
 // length of the kept text; the trailer follows it. Data that already ends in a trailer is left as it

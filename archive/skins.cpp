@@ -10,6 +10,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
@@ -26,8 +27,6 @@ constexpr std::size_t kPayloadReportCapacity = kArchiveFileCapacity - kExtraRepo
 constexpr std::size_t kSkinExemptionGap = 6;
 constexpr std::size_t kSkinReportGap = 20;
 
-constexpr const char* kSkinFiles[] = {"qubmp8.quh",   "qubmpsx1.bmp", "qubmpsx2.bmp", "qubmpsx3.bmp",
-                                      "qubmpsx4.bmp", "qubmpsx5.bmp", "qubmpsx6.bmp", "qubmpsx7.bmp"};
 
 // The payload against the install directory, exempting the list; the report stays in the work buffer.
 void CheckPayload(char* report) {
@@ -56,11 +55,11 @@ void CheckSkin(HFILE skin) {
 const char* SkinArchiveName(int skinChoice) {
     switch (skinChoice) {
         case 2:
-            return "粉色瓷面.quz";
+            return kSkinArchives[1];
         case 3:
-            return "小天使.quz";
+            return kSkinArchives[2];
         default:
-            return "冷色瓷面.quz";
+            return kSkinArchives[0];
     }
 }
 
@@ -86,7 +85,7 @@ void InstallChosenSkin() {
     CheckSkin(skin.Get());
     skin.Reset();
 
-    CopyInstalled("qubmps44.bmp", "qubmpsx4.bmp");
+    CopyInstalled(kSkinBitmapSource, kSkinBitmapTarget);
 }
 
 bool SkinComplete() {

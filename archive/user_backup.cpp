@@ -25,30 +25,6 @@
 
 namespace {
 
-// The user's data files, in archive order. Files with a backup name are first copied over that name
-// in the same directory, and the copy is what is packed; a required file that cannot be added ends
-// the backup, incomplete.
-struct BackupRow {
-    const char* source;
-    const char* copiedTo;  // nullptr: packed under its own name
-    bool required;
-};
-
-constexpr BackupRow kBackupRows[] = {
-    {"quorpyck.quh", "quorpyck.bak", true}, {"quszsj43.quh", "quszsj43.bak", true},
-    {"qfontset.quh", "qfontset.bak", true}, {"qwbzlcz1.quh", "qwbzlcz1.bak", true},
-    {"quwbcmxz.quh", "quwbcmxz.bak", true}, {"qudhzcm.quh", "qudhzcm.bak", true},
-    {"quordhz.quh", "quordhz.bak", true},   {"qugbkhz.quh", "qugbkhz.bak", true},
-    {"quszsj43.quh", nullptr, true},        {"quordwdw.txt", nullptr, true},
-    {"quorzdym.quh", nullptr, true},        {"qupyzdym.quh", nullptr, true},
-    {"quwbpy.txt", nullptr, true},          {"quorynhz.txt", nullptr, true},
-    {"quorzdfh.quh", nullptr, true},        {"userck.txt", nullptr, false},
-    {"delck.txt", nullptr, false},          {"ftquzdym.txt", nullptr, false},
-    {"ftpyzdym.txt", nullptr, false},       {"quorpymb.ov1", nullptr, false},
-    {"qugbkbh.quh", nullptr, false},        {"quszsj05.quh", nullptr, false},
-    {"quszsj06.quh", nullptr, false},
-};
-
 constexpr std::size_t kMinimumCompressRoom = 8192;
 constexpr std::size_t kRestoreSlack = 200;
 constexpr std::size_t kShortestBackup = 100;
@@ -151,13 +127,6 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     // Written anew, as everything in a folder ordinary users can write: a name there may have been
     // made a link since it was read.
     return WriteInstalled(archiveName, result.Bytes(), position + recordSize);
-}
-
-bool IsBackedUpUserFile(const char* name) {
-    for (const BackupRow& row : kBackupRows) {
-        if (std::strcmp(row.source, name) == 0) return true;
-    }
-    return false;
 }
 
 bool CollectBackup() {

@@ -3,7 +3,7 @@
 // over the newly installed files once the install is complete.
 #pragma once
 
-inline constexpr char kBackupArchiveName[] = "quorback.quz";
+#include "common/named_files.h"
 
 // Member names are bare file names of at most this many bytes.
 constexpr int kBackupNameLimit = 12;
@@ -13,10 +13,6 @@ constexpr int kBackupNameLimit = 12;
 inline constexpr wchar_t kKeepDataQuestionElsewhere[] = L"检测到有智能岚石以前的词组等数据文件，是否保留？";
 inline constexpr wchar_t kKeepDataQuestionInInstallDir[] =
     L"检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？";
-
-// Whether a file of the install directory is one of the user's data files that the backup takes
-// (a source file of its table), which the uninstaller keeps when the user keeps the data.
-bool IsBackedUpUserFile(const char* name);
 
 // Packs the user's data files of the earlier install directory into its quorback.quz; true when every
 // required file was added. Leaves g_state.installDir set to that directory (the caller recomputes

@@ -14,6 +14,7 @@
 #include "common/file_io.h"
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/install_dir_files.h"
 #include "platform/program_run.h"
@@ -120,6 +121,6 @@ int HasAppPackageAccess() {
 void LaunchAtBasicTrust() {
     // The launcher runs with the administrator's own identity: only the one this program wrote.
     char digest[kDigestTextSize];
-    if (!ShortPathLeadsToInstallDir() || !ProducedDigest("qrjcdir.exe", digest)) return;
+    if (!ShortPathLeadsToInstallDir() || !ProducedDigest(kLauncher, digest)) return;
     StartOverShortPath("runas.exe", "runas /trustlevel:0x20000 %s\\qrjcdir");
 }

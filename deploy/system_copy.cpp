@@ -9,7 +9,6 @@
 #include <windows.h>
 
 #include <climits>
-#include <cstring>
 
 #include "common/digest_text.h"
 #include "common/file_io.h"
@@ -17,8 +16,10 @@
 #include "common/install_state.h"
 #include "common/md5_text.h"
 #include "common/message_box.h"
+#include "common/named_files.h"
 #include "common/progress.h"
 #include "common/text.h"
+#include "common/version_text.h"
 #include "platform/file_clearing.h"
 #include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
@@ -32,11 +33,6 @@ constexpr char kCopyFormat[] = "没有成功复制%s文件，请退出安装程�
 constexpr int kImeProgressTotal = 64;
 constexpr DWORD kRepaintPauseMs = 50;
 
-// The product display text, "智能岚石输入平台" in UTF-16LE, and what follows it: " ?6.3" or " ?6.7".
-constexpr wchar_t kProductText[] = L"智能岚石输入平台";
-constexpr std::size_t kProductTextSize = sizeof kProductText - sizeof(wchar_t);
-static_assert(kProductTextSize == 16);
-constexpr std::size_t kVersionTail = 9;  // bytes p .. p + 8 that the patch reads
 static_assert(kPatchCapacity <= kWorkBufferSize);
 
 enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck };
@@ -145,25 +141,6 @@ CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName
     return outcome;
 }
 
-// Replaces 6.3 or 6.7 by 8.6 after every occurrence of the product text in data; the version bytes
-// must lie inside the data.
-void PatchVersions(unsigned char* data, std::size_t length) {
-    std::size_t position = 0;
-    while (position + kProductTextSize <= length) {
-        if (std::memcmp(data + position, kProductText, kProductTextSize) != 0) {
-            ++position;
-            continue;
-        }
-        std::size_t p = position + kProductTextSize;
-        if (p + kVersionTail <= length && data[p] == ' ' && data[p + 4] == '6' && data[p + 6] == '.' &&
-            (data[p + 8] == '3' || data[p + 8] == '7')) {
-            data[p + 4] = '8';
-            data[p + 8] = '6';
-        }
-        position = p + 1;
-    }
-}
-
 }  // namespace
 
 void ShowCopyFailedMessage(const char* shown) { ShowCopyMessage(kCopyFormat, shown); }
@@ -191,21 +168,19 @@ void CopyAndVerify(const char* sourceName, const char* targetName, int kind) {
 void InstallImeFiles(bool secondPass) {
     RestartProgressForImeFiles();
     if (Is64BitSystem()) {
-        const char* source32 = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
+        const char* source32 = secondPass ? kImeFile : PatchedVariant(kIme32Gbk, kIme32Big5);
         CopyAndVerify(source32, kImeTargetName, kTargetWow64System);
-        const char* source64 = secondPass ? "quorel64.ime" : PatchedVariant("quor640.ime", "quor641.ime");
+        const char* source64 = secondPass ? kIme64File : PatchedVariant(kIme64Gbk, kIme64Big5);
         CopyAndVerify(source64, kImeTargetName, kTargetSystem64);
     } else {
-        const char* source = secondPass ? "quorel4.ime" : PatchedVariant("quor320.ime", "quor321.ime");
+        const char* source = secondPass ? kImeFile : PatchedVariant(kIme32Gbk, kIme32Big5);
         CopyAndVerify(source, kImeTargetName, kTargetSystem32);
     }
 
     if (secondPass) {
-        for (const char* variant : {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime"}) {
-            ForceDeleteInstalled(variant);
-        }
+        for (const char* variant : {kIme32Gbk, kIme32Big5, kIme64Gbk, kIme64Big5}) ForceDeleteInstalled(variant);
     } else {
-        PatchVersionText("setupw64.exe");
+        PatchVersionText(kSetup64);
     }
 }
 
@@ -216,6 +191,6 @@ void PatchVersionText(const char* name) {
     // A file larger than the buffer would lose its tail when written back: it is left as it is.
     std::size_t length = 0;
     if (!ReadWholeFile(path, buffer, kPatchCapacity, &length)) return;
-    PatchVersions(buffer, length);
+    PatchVersionTexts(buffer, length);
     WriteInstalled(name, buffer, length);
 }

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "common/named_files.h"
+
 // Results of CompareDeployedFile.
 constexpr int kCompareSame = 0;
 constexpr int kCompareNoSource = 1;
@@ -13,7 +15,7 @@ constexpr int kCompareNoTarget = 2;
 constexpr int kCompareSizeDiffers = 3;
 
 // The file name every IMM variant is placed under, in both system directories.
-inline constexpr char kImeTargetName[] = "quorel4.ime";
+inline constexpr const char* kImeTargetName = kImeFile;
 
 // Tells the user that a file (a path or a bare name) could not be placed and must be removed by hand.
 void ShowCopyFailedMessage(const char* shown);

@@ -13,6 +13,7 @@
 #include "common/file_io.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/named_files.h"
 #include "common/product.h"
 #include "common/progress.h"
 #include "common/text.h"
@@ -37,15 +38,15 @@ constexpr char kInstallDirRefusedFormat[] =
     "将退出。";
 
 // The IMM files, removed from the install directory by a TSF install.
-constexpr const char* kImmFiles[] = {"quor320.ime", "quor321.ime", "quor640.ime", "quor641.ime",
-                                     "quorel4.ime", "quorel64.ime", "quorel32.ime"};
+constexpr const char* kImmFiles[] = {kIme32Gbk, kIme32Big5, kIme64Gbk, kIme64Big5, kImeFile, kIme64File, kOldImeFile};
 // The text-service DLLs, removed by an IMM install.
-constexpr const char* kTextServiceFiles[] = {"qsrf732.dll", "qsrf764.dll", "quorsrf.dll", "quorsrf6.dll"};
+constexpr const char* kTextServiceFiles[] = {kTextService32Early, kTextService64Early, kTextService32,
+                                             kTextService64};
 
 // The programs an earlier install may still hold: a program of an earlier version, and the one the
 // autorun entry starts, which the payload then brings anew.
 void RemoveOldPrograms() {
-    for (const char* name : {"quortav6.exe", "quortavo.exe"}) ForceDeleteInstalled(name);
+    for (const char* name : {kOldAutorunProgram, kAutorunProgram}) ForceDeleteInstalled(name);
 }
 
 void ShowIncompleteExtraction() {
@@ -76,31 +77,31 @@ void KeepFilesOfTheInterface() {
     }
     for (const char* name : kImmFiles) RemoveInstalled(name);
     if (g_state.isWindows10) {
-        RemoveInstalled("qsrf732.dll");
-        RemoveInstalled("qsrf764.dll");
+        RemoveInstalled(kTextService32Early);
+        RemoveInstalled(kTextService64Early);
         return;
     }
-    RemoveInstalled("quorsrf.dll");
-    RenameInstalled("qsrf732.dll", "quorsrf.dll");
-    RemoveInstalled("quorsrf6.dll");
-    RenameInstalled("qsrf764.dll", "quorsrf6.dll");
+    RemoveInstalled(kTextService32);
+    RenameInstalled(kTextService32Early, kTextService32);
+    RemoveInstalled(kTextService64);
+    RenameInstalled(kTextService64Early, kTextService64);
 }
 
 void PlaceTextServiceDlls() {
     if (g_state.systemBits == 32) {
-        CopyAndVerify("quorsrf.dll", "quorsrf.dll", kTargetSystem32);
+        CopyAndVerify(kTextService32, kTextService32, kTargetSystem32);
         return;
     }
-    CopyAndVerify("quorsrf.dll", "quorsrf.dll", kTargetWow64System);
+    CopyAndVerify(kTextService32, kTextService32, kTargetWow64System);
     AdvanceProgress(1);
-    CopyAndVerify("quorsrf6.dll", "quorsrf6.dll", kTargetSystem64);
+    CopyAndVerify(kTextService64, kTextService64, kTargetSystem64);
 }
 
 // Started elevated from a folder users can write: only the program this install wrote there.
 void StartSetup64() {
     char command[2 * kPathCapacity + 32];
     if (FormatText(command, "%ssetupw64.exe regqu32=%s", g_state.installDir, g_state.installDir)) {
-        StartProducedProgram("setupw64.exe", command);
+        StartProducedProgram(kSetup64, command);
     }
 }
 
@@ -109,7 +110,7 @@ void StartSetup64() {
 void WriteAutorun() {
     char autorun[kPathCapacity + 16];
     char digest[kDigestTextSize];
-    if (!ProducedDigest("quortavo.exe", digest)) {
+    if (!ProducedDigest(kAutorunProgram, digest)) {
         RemoveAutorunEntry();
     } else if (FormatText(autorun, "%squortavo.exe qu", g_state.installDir)) {
         WriteAutorunEntry(autorun);
@@ -152,8 +153,8 @@ void DeployFiles(bool secondPass) {
     RepaintInstallPage();
 
     // The phrase data the input method works on starts from the backed-up libraries.
-    CopyInstalled("quorcyzk.bak", "quorcyzk.dat");
-    CopyInstalled("quorpyck.bak", "quorpyck.dat");
+    CopyInstalled(kWubiLibraryBackup, kWubiPhraseData);
+    CopyInstalled(kPinyinLibraryBackup, kPinyinPhraseData);
     Sleep(kStepPauseMs);
     AdvanceProgress(2);
 
@@ -168,7 +169,7 @@ void DeployFiles(bool secondPass) {
     }
 
     AdvanceProgress(1);
-    CopyAndVerify("quordel8.exe", "quordel8.exe", kTargetWindows);
+    CopyAndVerify(kUninstaller, kUninstaller, kTargetWindows);
     AdvanceProgress(1);
     WriteUninstallEntry();
     AdvanceProgress(1);

@@ -9,6 +9,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/named_files.h"
 #include "common/product.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
@@ -87,8 +88,8 @@ static const char* FirstFailedCheck(char* probeBuffer, char* diagnostic, std::si
     AppendFormat(diagnostic, diagnosticCapacity, "F--%d;", fileCount);
     if (fileCount < kRequiredFiles) return "文件不完整！";
 
-    static const char* const kWubiLibraries[3] = {"quorcyzk.quh", "quorcyzk.bak", "quorcyzk.dat"};
-    static const char* const kPinyinLibraries[3] = {"quorpyck.quh", "quorpyck.bak", "quorpyck.dat"};
+    static const char* const kWubiLibraries[3] = {kWubiLibrary, kWubiLibraryBackup, kWubiPhraseData};
+    static const char* const kPinyinLibraries[3] = {kPinyinLibrary, kPinyinLibraryBackup, kPinyinPhraseData};
     std::uint32_t probe = 0;
     bool present = AnyPhraseLibraryPresent(kWubiLibraries, probeBuffer, &probe);
     AppendFormat(diagnostic, diagnosticCapacity, "FR1--%x;", probe);
@@ -98,7 +99,7 @@ static const char* FirstFailedCheck(char* probeBuffer, char* diagnostic, std::si
     AppendFormat(diagnostic, diagnosticCapacity, "FR2--%x;", probe);
     if (!present) return "无拼音词库文件！";
 
-    const char* interfaceFile = g_state.interfaceChoice == kInterfaceTsf ? "quorsrf6.dll" : "quorel4.ime";
+    const char* interfaceFile = g_state.interfaceChoice == kInterfaceTsf ? kTextService64 : kImeFile;
     probe = ProbeInstalledFile(interfaceFile, probeBuffer);
     AppendFormat(diagnostic, diagnosticCapacity, "FR3--%x;", probe);
     if (probe != kProbePresent) return "缺少文件！";

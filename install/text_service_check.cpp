@@ -6,6 +6,7 @@
 #include "common/handles.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "deploy/dir_security.h"
 #include "deploy/system_copy.h"
@@ -46,9 +47,9 @@ struct DllCopy {
     int kind;
 };
 constexpr DllCopy kDllCopies[] = {
-    {32, "quorsrf.dll", kTargetSystem32},
-    {64, "quorsrf.dll", kTargetWow64System},
-    {64, "quorsrf6.dll", kTargetSystem64},
+    {32, kTextService32, kTargetSystem32},
+    {64, kTextService32, kTargetWow64System},
+    {64, kTextService64, kTargetSystem64},
 };
 
 // The DLL copies of this system bitness: false, after the copy message, at the first that differs

@@ -11,6 +11,7 @@
 
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "register/keyboard_layout.h"
 #include "register/preload_list.h"
@@ -18,7 +19,6 @@
 
 namespace {
 
-constexpr char kImeFileName[] = "quorel4.ime";
 constexpr char kUserPreloadKey[] = "Keyboard Layout\\Preload";
 constexpr char kDefaultUserPreloadKey[] = ".DEFAULT\\Keyboard Layout\\Preload";
 constexpr int kLoadedLayoutsMax = 64;
@@ -30,7 +30,7 @@ bool IsOwnImeFile(const char* imeFile) {
     for (const char* p = imeFile; *p != '\0'; p = CharNextA(p)) {
         if (*p == '\\') name = p + 1;
     }
-    return _stricmp(name, kImeFileName) == 0;
+    return _stricmp(name, kImeFile) == 0;
 }
 
 bool IsLayoutId(const char* name) {

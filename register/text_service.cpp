@@ -7,6 +7,7 @@
 
 #include "common/handles.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/install_paths.h"
 #include "platform/os_info.h"
@@ -93,9 +94,9 @@ bool DeleteKeyTree(HKEY parent, const char* name, REGSAM view, int depth) {
 void RunBothRegistrations() {
     char directory[kPathCapacity];
     GetWow64SystemDir(directory, sizeof directory);
-    RunRegsvr32(directory, "quorsrf.dll");
+    RunRegsvr32(directory, kTextService32);
     SystemDirectory(directory, sizeof directory);
-    RunRegsvr32(directory, "quorsrf6.dll");
+    RunRegsvr32(directory, kTextService64);
 }
 
 }  // namespace
@@ -119,7 +120,7 @@ int RegisterTextService() {
     if (g_state.systemBits == 32) {
         char directory[kPathCapacity];
         SystemDirectory(directory, sizeof directory);
-        RunRegsvr32(directory, "quorsrf.dll");
+        RunRegsvr32(directory, kTextService32);
         return 1;
     }
     RunBothRegistrations();
@@ -141,9 +142,9 @@ void UnregisterTextService() {
     // With the redirection off, the System directory and its regsvr32 are the native ones, which
     // hand a 32-bit DLL on to the 32-bit regsvr32 themselves.
     RunWithoutRedirection([&] {
-        RunUnregistration(system, wow64, "quorsrf.dll");
-        RunUnregistration(system, system, "quorsrf.dll");
-        RunUnregistration(system, system, "quorsrf6.dll");
+        RunUnregistration(system, wow64, kTextService32);
+        RunUnregistration(system, system, kTextService32);
+        RunUnregistration(system, system, kTextService64);
         return 0;
     });
     // What a missing DLL (a partial install) or a failed unregistration left behind.

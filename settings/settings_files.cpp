@@ -8,6 +8,7 @@
 
 #include "common/file_io.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/install_dir_files.h"
 #include "platform/install_paths.h"
@@ -74,7 +75,7 @@ void TerminateField(char (&field)[N]) {
 
 bool ReadUserRecord() {
     char path[kPathCapacity];
-    if (!InstallDirPath("quyhgl0.dat", path, sizeof path)) return false;
+    if (!InstallDirPath(kUserRecordFile, path, sizeof path)) return false;
     std::size_t read = 0;
     if (!ReadFileStart(path, &g_state.user, sizeof g_state.user, &read)) return false;
     TerminateUserRecordFields(&g_state.user);
@@ -92,32 +93,32 @@ void WriteSettingsFiles() {
 
     const char* flag = g_state.edition == kEditionPinyin ? "QUWBPYBZ=1" : "QUWBPYBZ=0";
     // Failures are ignored. The edition flag and the user record are deleted before they are written.
-    RemoveInstalled("wbpybz.quh");
-    WriteInstalled("wbpybz.quh", flag, kEditionFlagSize);
+    RemoveInstalled(kEditionFile);
+    WriteInstalled(kEditionFile, flag, kEditionFlagSize);
 
     static const unsigned char kZeros[kDataFileSize] = {};
-    WriteInstalled("quoryhzc.dat", kZeros, kPhraseCountFileSize);
-    WriteInstalled("quordat.dat", kZeros, kDataFileSize);
+    WriteInstalled(kPhraseCountFile, kZeros, kPhraseCountFileSize);
+    WriteInstalled(kDataFile, kZeros, kDataFileSize);
 
-    WriteInstalled("qunetsj.dat", kNetworkSettingsText, sizeof kNetworkSettingsText - 1);
+    WriteInstalled(kNetworkSettingsFile, kNetworkSettingsText, sizeof kNetworkSettingsText - 1);
 
-    RemoveInstalled("quyhgl0.dat");
-    WriteInstalled("quyhgl0.dat", &g_state.user, sizeof g_state.user);
+    RemoveInstalled(kUserRecordFile);
+    WriteInstalled(kUserRecordFile, &g_state.user, sizeof g_state.user);
 }
 
 void WriteStatusWindowSettings() {
     if (g_state.backupState == kBackupRestoreWanted) return;
 
     char path[kPathCapacity];
-    if (!InstallDirPath("quszsj43.quh", path, sizeof path)) return;
+    if (!InstallDirPath(kSettingsRecordFile, path, sizeof path)) return;
     std::size_t read = 0;
     ReadFileStart(path, g_state.settingsRecord, kSettingsRecordSize, &read);
     ApplyEdits(g_state.settingsRecord);
-    WriteInstalled("quszsj43.quh", g_state.settingsRecord, kSettingsRecordSize);
+    WriteInstalled(kSettingsRecordFile, g_state.settingsRecord, kSettingsRecordSize);
 }
 
 void WriteInstallStamp() {
     char stamp[12];
     FormatText(stamp, "%d", static_cast<int>(GetTickCount()));
-    WriteInstalled("install.quh", stamp, std::strlen(stamp));
+    WriteInstalled(kInstallStampFile, stamp, std::strlen(stamp));
 }

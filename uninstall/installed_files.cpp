@@ -11,6 +11,7 @@
 #include "common/file_io.h"
 #include "common/file_security.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
 #include "platform/install_paths.h"
@@ -23,26 +24,15 @@ constexpr const char* kPayloadMembers[] = {
 #include "payload_members.inc"
 };
 
-// What the setup program writes into the install directory besides the members: the settings and
-// user files, the backup archive and the backup copies of the user's data files, the phrase data
-// made from them, and the files of the chosen skin.
-constexpr const char* kWrittenFiles[] = {
-    "wbpybz.quh",   "quoryhzc.dat", "quordat.dat",  "qunetsj.dat",  "quyhgl0.dat",  "install.quh",
-    kBackupArchiveName, "quszsj43.bak", "qfontset.bak", "qwbzlcz1.bak", "quwbcmxz.bak", "qudhzcm.bak",
-    "quordhz.bak",  "qugbkhz.bak",  "quorpyck.dat", "quorcyzk.dat", "qubmp8.quh",   "qubmpsx1.bmp",
-    "qubmpsx2.bmp", "qubmpsx3.bmp", "qubmpsx4.bmp", "qubmpsx5.bmp", "qubmpsx6.bmp", "qubmpsx7.bmp",
-};
-
-constexpr char kUserRecordName[] = "quyhgl0.dat";
 constexpr char kInstallFolder[] = "\\quorel8\\";
 constexpr char kSubdirectory[] = "filer\\";
-constexpr const char* kSystemCopies[] = {"quorel4.ime", "quorsrf.dll", "quorsrf6.dll"};
+constexpr const char* kSystemCopies[] = {kImeFile, kTextService32, kTextService64};
 
 // Removes dir\name, and for a program its aside copies, counting into tally.
 void RemoveNamed(const char* dir, const char* name, bool program, RemovalTally* tally) {
     char path[kPathCapacity];
     if (!FormatText(path, "%s%s", dir, name)) return;
-    if (std::strcmp(name, "quordel8.exe") == 0) {
+    if (std::strcmp(name, kUninstaller) == 0) {
         RemoveUninstallerFile(path, tally);
     } else {
         RemoveOwnFile(path, tally);
@@ -60,8 +50,13 @@ void ForEachOwnName(bool keepData, Action&& action) {
     for (const char* name : kPayloadMembers) {
         if (!keepData || !IsKeptUserFile(name)) action(name);
     }
-    for (const char* name : kWrittenFiles) {
-        if (!keepData || !IsKeptUserFile(name)) action(name);
+    // What the setup writes besides the members: the settings and user files, the backup archive,
+    // the phrase data, the skin's files, and the backup copies of the user's data files.
+    for (const NamedFile& file : kNamedFiles) {
+        if ((file.uses & kWrittenBySetup) && (!keepData || !IsKeptUserFile(file.name))) action(file.name);
+    }
+    for (const BackupRow& row : kBackupRows) {
+        if (row.copiedTo != nullptr) action(row.copiedTo);
     }
 }
 
@@ -97,7 +92,7 @@ bool ChooseInstallDir(char* out, std::size_t capacity, bool* recorded) {
 }
 
 bool IsKeptUserFile(const char* name) {
-    return IsBackedUpUserFile(name) || std::strcmp(name, kUserRecordName) == 0;
+    return IsBackedUpUserFile(name) || std::strcmp(name, kUserRecordFile) == 0;
 }
 
 bool InstallDirHoldsOwnFiles(const char* dir) {

@@ -6,13 +6,14 @@
 #include <cstring>
 
 #include "common/file_security.h"
+#include "common/named_files.h"
 #include "common/text.h"
 #include "platform/program_run.h"
 
 namespace {
 
 constexpr char kFolderPrefix[] = "qud";
-constexpr char kCopyName[] = "quordel8.exe";
+constexpr const char* kCopyName = kUninstaller;
 // Names taken already (anyone may make them) are passed over.
 constexpr int kFolderAttempts = 16;
 
@@ -78,7 +79,7 @@ bool WorkingFolder(char* out, std::size_t capacity) {
     // TEMP\qudXXXXXXXX\quordel8.exe
     const std::size_t temporaryLength = std::strlen(temporary);
     const std::size_t folderLength = sizeof kFolderPrefix - 1 + 8 + 1;
-    if (std::strlen(self) != temporaryLength + folderLength + sizeof kCopyName - 1 ||
+    if (std::strlen(self) != temporaryLength + folderLength + std::strlen(kCopyName) ||
         _strnicmp(self, temporary, temporaryLength) != 0 ||
         _strnicmp(self + temporaryLength, kFolderPrefix, sizeof kFolderPrefix - 1) != 0 ||
         self[temporaryLength + folderLength - 1] != '\\' ||
