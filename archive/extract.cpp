@@ -12,6 +12,7 @@
 #include "archive/quz_format.h"
 #include "common/file_io.h"
 #include "common/file_security.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/md5_text.h"
 #include "common/message_box.h"
@@ -48,23 +49,26 @@ bool MemberName(const ArchiveRecord& record, char* name) {
     return true;
 }
 
-// One member: inflate, verify, clear the way, convert, write.
-bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, MemberSource source,
-                   unsigned char* outputArea, std::size_t outputRoom) {
+// One member: inflate, verify, clear the way, convert, write. nullptr when it was written, else why
+// not (for the log); *written is what the file then holds.
+const char* ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, MemberSource source,
+                          unsigned char* outputArea, std::size_t outputRoom, std::size_t* written) {
     char name[kDigestNameFieldSize];
-    if (!MemberName(record, name)) return false;
-    if (source != MemberSource::kPayload && IsProgramName(name)) return false;
+    if (!MemberName(record, name)) return "a name that is no bare file name";
+    if (source != MemberSource::kPayload && IsProgramName(name)) return "a program in an archive users can replace";
 
     unsigned char* data = outputArea + kAreaNameSlotSize;
     uLongf length = static_cast<uLongf>(DataRoom(outputRoom));
-    if (length == 0) return false;
-    if (uncompress(data, &length, record.data, record.compressedLength) != Z_OK || length == 0) return false;
+    if (length == 0) return "no room to unpack it";
+    if (uncompress(data, &length, record.data, record.compressedLength) != Z_OK || length == 0) {
+        return "damaged or too large";
+    }
 
     const char* digest = nullptr;
     if (variant == ArchiveVariant::kDigest) {
         char* computed = reinterpret_cast<char*>(data + length + kAreaDigestGap);
         Md5Text(data, length, computed);
-        if (!DigestTextsEqual(computed, record.storedDigest)) return false;
+        if (!DigestTextsEqual(computed, record.storedDigest)) return "its digest differs";
         digest = computed;
     }
 
@@ -75,7 +79,9 @@ bool ExtractMember(const ArchiveRecord& record, ArchiveVariant variant, MemberSo
         writeLength = ConvertPhraseBackup(data, length) + kPhraseTrailerSize;
         digest = nullptr;
     }
-    return WriteInstalled(name, data, writeLength, digest);
+    if (!WriteInstalled(name, data, writeLength, digest)) return "the file could not be written";
+    *written = writeLength;
+    return nullptr;
 }
 
 void ReportMemberFailure(const char* name) {
@@ -105,7 +111,13 @@ bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned 
         return false;
     }
     ArchiveWalker walker(archive, archiveSize);
-    if (!walker.HasHeader()) return false;
+    if (!walker.HasHeader()) {
+        LogLine("archive of %lu bytes without its header", static_cast<unsigned long>(archiveSize));
+        return false;
+    }
+    LogLine("archive of %lu bytes, %u members, %s variant", static_cast<unsigned long>(archiveSize), walker.Count(),
+            walker.Variant() == ArchiveVariant::kDigest ? "digest" : "plain");
+    if (source == MemberSource::kPayload) g_state.unpackedBytes = 0;
 
     std::uint32_t succeeded = 0;
     ArchiveRecord record;
@@ -116,9 +128,17 @@ bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned 
         CopyMemberName(record.nameField, record.nameFieldSize, name, sizeof name);
         CopyText(reinterpret_cast<char*>(outputArea), outputRoom < kAreaNameSlotSize ? outputRoom : kAreaNameSlotSize,
                  name);
-        if (step == WalkStep::kRecord && ExtractMember(record, walker.Variant(), source, outputArea, outputRoom)) {
+        std::size_t written = 0;
+        const char* failure = step == WalkStep::kRecord
+                                  ? ExtractMember(record, walker.Variant(), source, outputArea, outputRoom, &written)
+                                  : "cut off by the archive's end";
+        if (failure == nullptr) {
+            LogLine("unpacked %s: %lu bytes%s", name, static_cast<unsigned long>(written),
+                    walker.Variant() == ArchiveVariant::kDigest ? ", digest matches" : "");
+            if (source == MemberSource::kPayload) g_state.unpackedBytes += written;
             ++succeeded;
         } else {
+            LogLine("not unpacked %s: %s", name, failure);
             ReportMemberFailure(name);
         }
         AdvanceProgress();

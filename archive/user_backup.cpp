@@ -15,6 +15,7 @@
 #include "archive/quz_format.h"
 #include "common/file_io.h"
 #include "common/handles.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/md5_text.h"
 #include "common/message_box.h"
@@ -138,17 +139,25 @@ bool CollectBackup() {
         return false;
     }
     // Copies and the archive are written there by name: only into the real folder of that name.
-    if (PinDirectory(g_state.installDir) != PinResult::kPinned) return false;
+    if (PinDirectory(g_state.installDir) != PinResult::kPinned) {
+        LogLine("no backup: %s is no real folder", g_state.installDir);
+        return false;
+    }
 
     ForceDeleteInstalled(kBackupArchiveName);
     for (const BackupRow& row : kBackupRows) {
         // A failed copy leaves an older backup copy, if any, to be packed.
         if (row.copiedTo != nullptr) CopyInstalled(row.source, row.copiedTo);
         char packed[MAX_PATH];
-        bool added = InstallDirPath(row.copiedTo ? row.copiedTo : row.source, packed, sizeof packed) &&
-                     AppendToBackup(kBackupArchiveName, packed);
-        if (!added && row.required) return false;
+        const char* name = row.copiedTo ? row.copiedTo : row.source;
+        bool added = InstallDirPath(name, packed, sizeof packed) && AppendToBackup(kBackupArchiveName, packed);
+        LogLine("backup of %s%s: %s", g_state.installDir, name, added ? "packed" : "not there or not readable");
+        if (!added && row.required) {
+            LogLine("backup incomplete: the earlier data is not kept");
+            return false;
+        }
     }
+    LogLine("backup taken: %s%s", g_state.installDir, kBackupArchiveName);
     return true;
 }
 
@@ -176,8 +185,12 @@ bool RestoreBackup(bool reportSuccess) {
 
     LockedGlobalMemory block;
     std::size_t read = 0;
-    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) return false;
+    if (!ReadWholeFile(archivePath, &block, &read, kRestoreSlack) || read < kShortestBackup) {
+        LogLine("restore: no usable %s", archivePath);
+        return false;
+    }
 
+    LogLine("restore of the earlier data from %s", archivePath);
     ExtractAll(block.Bytes(), read, buffer, kWorkBufferSize, MemberSource::kUserWritableFile);
 
     char* report = reinterpret_cast<char*>(buffer);
@@ -185,9 +198,11 @@ bool RestoreBackup(bool reportSuccess) {
     int passed = VerifyInstalled(block.Bytes(), read, report, kRestoreExemptionOffset - kVerifyReportClosingRoom,
                                  reinterpret_cast<const char*>(buffer + kRestoreExemptionOffset));
     if (report[0] != '\0') {
+        LogLine("restore incomplete: %s", report);
         ShowVerifyReport(report, kRestoreExemptionOffset, kRestoreFailedClosing);
         return false;
     }
+    LogLine("restored %d files", passed);
     if (reportSuccess) {
         wchar_t text[64];
         FormatTextW(text, L"成功恢复了%d个原有数据文件！", passed);

@@ -218,13 +218,18 @@ bool IsRealDirectory(const char* path) {
            !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-bool WriteWholeFile(const char* path, const void* bytes, std::size_t length, SECURITY_ATTRIBUTES* security) {
+UniqueHandle CreateFileAnew(const char* path, SECURITY_ATTRIBUTES* security) {
     wchar_t wide[kWidePathCapacity];
-    if (!Widen(path, wide) || length > MAXDWORD) return false;
+    if (!Widen(path, wide)) return UniqueHandle();
     // What RemoveName cannot take away makes the creation fail: CREATE_NEW never opens an existing
     // name, nor follows a link that is still (or again) there.
     RemoveNameW(wide);
-    UniqueHandle file(CreateFileW(wide, GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueHandle(CreateFileW(wide, GENERIC_WRITE, 0, security, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool WriteWholeFile(const char* path, const void* bytes, std::size_t length, SECURITY_ATTRIBUTES* security) {
+    if (length > MAXDWORD) return false;
+    UniqueHandle file = CreateFileAnew(path, security);
     DWORD written = 0;
     return file && WriteFile(file.Get(), bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }

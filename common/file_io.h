@@ -43,10 +43,13 @@ DirectoryName ExamineDirectoryName(const char* path, UniqueHandle* held = nullpt
 // index, which Windows XP can tell as well as later systems.
 bool SameFileObject(const char* a, const char* b);
 
-// Replaces whatever is at the name by a new file holding the bytes: RemoveName, then a creation that
-// fails when anything is at the name again. False when the path is empty, the file cannot be created
-// anew, or not every byte was written.
-// The file gets the security descriptor of security when given, else the entries its folder passes on.
+// Replaces whatever is at the name by a new, empty file open for writing: RemoveName, then a creation
+// that fails when anything is at the name again (an empty handle then). The file gets the security
+// descriptor of security when given, else the entries its folder passes on.
+UniqueHandle CreateFileAnew(const char* path, SECURITY_ATTRIBUTES* security = nullptr);
+
+// Replaces whatever is at the name by a new file holding the bytes (CreateFileAnew). False when the
+// path is empty, the file cannot be created anew, or not every byte was written.
 bool WriteWholeFile(const char* path, const void* bytes, std::size_t length,
                     SECURITY_ATTRIBUTES* security = nullptr);
 

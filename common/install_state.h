@@ -139,6 +139,7 @@ struct InstallState {
     // under their names: the only ones it copies into the system directories or starts.
     ProducedProgram producedPrograms[kProducedProgramsMax];
     int producedProgramCount;
+    unsigned long long unpackedBytes;  // what the payload's members took when unpacked
 
     // Output of the last command captured through a pipe.
     char capturedOutput[kCapturedOutputCapacity];

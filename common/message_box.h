@@ -1,5 +1,7 @@
 // The one place where the program shows message boxes. Every box has no owner window, as the
-// program's boxes always have; in-process tests install a recorder instead of showing them.
+// program's boxes always have; in-process tests install a recorder instead of showing them. An
+// unattended run has them answered with their default instead (OK, or Yes to a question), and every
+// box goes to the log (common/install_log.h) with its answer.
 #pragma once
 
 #include <windows.h>
@@ -39,3 +41,10 @@ struct MessageRecorder {
 
 // Routes every later box to recorder; nullptr shows real boxes again.
 void InstallMessageRecorder(MessageRecorder* recorder);
+
+// From now on no box is shown (nor recorded): each is answered with its default.
+void SuppressMessageBoxes(bool suppress);
+
+// False when the process runs in a window station nobody sees (a service, a deployment tool in
+// session 0): a box shown there would wait for ever.
+bool HasVisibleWindowStation();

@@ -13,6 +13,7 @@
 #include "common/digest_text.h"
 #include "common/file_io.h"
 #include "common/handles.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/md5_text.h"
 #include "common/message_box.h"
@@ -35,7 +36,22 @@ constexpr DWORD kRepaintPauseMs = 50;
 
 static_assert(kPatchCapacity <= kWorkBufferSize);
 
-enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck };
+// kNotAsWritten: what landed was not what the program wrote into the install directory.
+enum class CopyOutcome { kCopied, kSourceMissing, kTargetStuck, kNotAsWritten };
+
+const char* OutcomeText(CopyOutcome outcome) {
+    switch (outcome) {
+        case CopyOutcome::kCopied:
+            return "copied";
+        case CopyOutcome::kSourceMissing:
+            return "no source written by this install";
+        case CopyOutcome::kTargetStuck:
+            return "the destination could not be replaced";
+        case CopyOutcome::kNotAsWritten:
+            return "the source had changed since it was written: removed again";
+    }
+    return "";
+}
 
 // The source in the install directory and the destination in the target directory, into the
 // InstallState scratch paths. False when either does not fit, or when there is no target directory
@@ -76,7 +92,8 @@ CopyOutcome CopyQuietly(const char* sourceName, const char* targetName) {
         RenameAside(g_state.destinationPath);
         copied = CopyFileA(g_state.sourcePath, g_state.destinationPath, FALSE);
     }
-    return copied && LandedAsProduced(expected) ? CopyOutcome::kCopied : CopyOutcome::kTargetStuck;
+    if (!copied) return CopyOutcome::kTargetStuck;
+    return LandedAsProduced(expected) ? CopyOutcome::kCopied : CopyOutcome::kNotAsWritten;
 }
 
 void ShowCopyMessage(const char* format, const char* argument) {
@@ -89,7 +106,7 @@ void ShowCopyMessage(const char* format, const char* argument) {
 void ReportOutcome(CopyOutcome outcome, const char* targetName) {
     const char* shown = g_state.destinationPath[0] != '\0' ? g_state.destinationPath : targetName;
     if (outcome == CopyOutcome::kSourceMissing) ShowCopyMessage(kUnpackFormat, shown);
-    if (outcome == CopyOutcome::kTargetStuck) ShowCopyFailedMessage(shown);
+    if (outcome == CopyOutcome::kTargetStuck || outcome == CopyOutcome::kNotAsWritten) ShowCopyFailedMessage(shown);
 }
 
 // Size of a file opened with _lopen, or -1 when it cannot be opened.
@@ -137,6 +154,8 @@ void RestartProgressForImeFiles() {
 CopyOutcome CopyToTargetAndReport(const char* sourceName, const char* targetName, int kind) {
     SelectTargetDir(kind);
     CopyOutcome outcome = RunWithoutRedirection([&] { return CopyQuietly(sourceName, targetName); });
+    LogLine("copy %s to %s: %s", sourceName, g_state.destinationPath[0] ? g_state.destinationPath : targetName,
+            OutcomeText(outcome));
     ReportOutcome(outcome, targetName);
     return outcome;
 }

@@ -4,6 +4,7 @@
 // the links and junctions of Windows; hard links are real ones under Wine too), a silent reinstall
 // over changed user data, the whole keyboard-layout range taken, read-only destinations, and two
 // setups at once.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -135,6 +136,28 @@ const Row kRows[] = {
      [] {
          for (const std::string& path : kReadOnly) EXPECT_FALSE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY);
          EXPECT_TRUE(HoldsMember(kDir + "quorpyck.dat", "quorpyck.bak"));
+     }},
+    // Unattended, with a folder where a member goes (which no file can replace): no box waits for a
+    // click, the exit code tells, and the log names the member and holds the boxes' texts.
+    {"SuppressedBoxesAndTheLog", false, {}, L"setqusrf32 /SuppressMsgBoxes /LOG=C:\\quortest\\setup.log",
+     kExitIncompleteExtraction, {},
+     [] {
+         CreateDirectoryA("C:\\quortest", nullptr);
+         CreateDirectoryA(kDir.c_str(), nullptr);
+         CreateDirectoryA((kDir + "quwbzg.txt").c_str(), nullptr);
+     },
+     [] {
+         const Ids log = ProgramLog("C:\\quortest\\setup.log");
+         for (const std::string line :
+              {"message boxes are not shown (/SUPPRESSMSGBOXES): each takes its default answer",
+               "not unpacked quwbzg.txt: the file could not be written",
+               "message box 智能岚石安装: 没有成功解压复制quwbzg.txt文件！请重新下载安装。 -> not shown, OK",
+               "message box 智能岚石(岚石五笔)安装: 文件解压不完整，请到智能岚石网站http://www.lanshi8.com重新下载安装。 -> "
+               "not shown, OK",
+               "exit code 4"}) {
+             EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+         }
+         EXPECT_EQ(log.back(), "exit code 4");
      }},
     // The install directory's name a link (Wine cannot remove a Unix symbolic link as itself): no
     // install starts, and nothing lands where the link leads.

@@ -1,7 +1,8 @@
 // The real setup.exe in its silent install mode on a fresh machine (with the registry entries of an
 // earlier install), under this program's Windows version and code page: exit code 0, everything an
 // IMM install puts in place and the earlier entries it replaces, the 64-bit setup program started
-// with the install directory, and a second run that keeps the earlier data and changes no other file.
+// with the install directory, and a second run that keeps the earlier data and changes no other file;
+// the log each run was asked to write (in a folder with a blank in its name).
 #include <filesystem>
 #include <map>
 
@@ -46,10 +47,54 @@ protected:
         for (int n = 59; n <= 90; ++n) WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, Token(n).c_str(), "IE");
         WriteRegString(HKEY_LOCAL_MACHINE, kPostPlatform, "tavo8210", "IE");
     }
-    // Runs "setup.exe setqusrf32" to its end: a window or a message box would keep it running.
-    static DWORD RunSilentInstall() {
+    // Runs "setup.exe setqusrf32" with a log to its end: a window or a message box would keep it running.
+    static DWORD RunSilentInstall(const wchar_t* log) {
         SetupProcess setup;
-        return StartProgram(HostPath(QUOR_SETUP_EXE), L"setqusrf32", &setup) ? setup.Wait(60000) : STILL_ACTIVE;
+        CreateDirectoryA("C:\\quortest", nullptr);
+        CreateDirectoryA("C:\\quortest\\install logs", nullptr);
+        const std::wstring words = std::wstring(L"setqusrf32 /Log=\"C:\\quortest\\install logs\\") + log + L"\"";
+        return StartProgram(HostPath(QUOR_SETUP_EXE), words, &setup) ? setup.Wait(60000) : STILL_ACTIVE;
+    }
+
+    static DWORD EntryNumber(const char* value) {
+        DWORD number = 0, size = sizeof number;
+        RegGetValueA(HKEY_LOCAL_MACHINE, kOwnEntry, value, RRF_RT_REG_DWORD, nullptr, &number, &size);
+        return number;
+    }
+
+    // The log names each step, each member unpacked with its size and digest (their sum is the entry's
+    // size in KB), the system copies, the registry values, the programs started, the backup and its
+    // restore, and ends with the exit code.
+    static void ExpectTheLog(const char* name, bool reinstall) {
+        const Ids log = ProgramLog(std::string("C:\\quortest\\install logs\\") + name);
+        ASSERT_FALSE(log.empty());
+        EXPECT_EQ(log.back(), "exit code 0");
+        Ids steps;
+        std::size_t unpacked = 0, bytes = 0;
+        for (const std::string& line : log) {
+            if (line.starts_with("step: ")) steps.push_back(line);
+            if (steps.size() == 3 && line.starts_with("unpacked ") && line.ends_with(" bytes, digest matches")) {
+                ++unpacked;
+                bytes += std::stoul(line.substr(line.find(": ") + 2));
+            }
+        }
+        EXPECT_EQ(EntryNumber("EstimatedSize"), (bytes + 1023) / 1024);
+        Ids expected = {"step: install directory " + kDir, "step: files, first pass", "step: unpack the payload",
+                        "step: system copies", "step: uninstall entry", "step: registration of the IMM interface",
+                        "step: files, second pass", "step: system copies", "step: entries"};
+        if (reinstall) expected.push_back("step: restore");
+        EXPECT_EQ(steps, expected);
+        EXPECT_EQ(unpacked, 102u);
+        const std::string entry = "registry HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8 ";
+        for (const std::string& line :
+             {"unpacked quorel4.ime: " + std::to_string(ReadMember("quorel4.ime").size()) + " bytes, digest matches",
+              "copy quorel64.ime to " + SystemDir() + "\\quorel4.ime: copied",
+              entry + "\"QuietUninstallString\" = \"\"" + WindowsDir() + "\\quordel8.exe\" /S\"",
+              "started " + kDir + "setupw64.exe: " + kDir + "setupw64.exe regqu32=" + kDir,
+              std::string(reinstall ? "backup taken: " : "install directory ") + kDir +
+                  (reinstall ? "quorback.quz" : ", earlier install directory none")}) {
+            EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+        }
     }
 
     // Every member but the code-page variants and the text-service DLLs (gone) stays as unpacked; the
@@ -71,11 +116,21 @@ protected:
         EXPECT_EQ(ReadFileBytes(WindowsDir() + "\\quorpat8.quh"), kDir);
         EXPECT_EQ(ReadFileBytes("D:\\quorel8\\quorpat8.quh"), kDir);
 
-        // Exactly the two values of the uninstall entry, the other program's entry and run value left.
+        // The uninstall entry's values, the other program's entry and run value left.
+        const std::string uninstaller = WindowsDir() + "\\quordel8.exe";
         EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8",
                                L"DisplayName"), L"智能岚石8");
-        EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kOwnEntry, "UninstallString"), WindowsDir() + "\\quordel8.exe");
-        EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kOwnEntry, true), (Ids{"DisplayName", "UninstallString"}));
+        EXPECT_EQ(ReadRegTextW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8",
+                               L"Publisher"), L"智能岚石");
+        for (auto [value, data] : {std::pair{"UninstallString", uninstaller}, {"DisplayIcon", uninstaller},
+                                   {"QuietUninstallString", "\"" + uninstaller + "\" /S"}, {"DisplayVersion", "8.6"},
+                                   {"InstallLocation", kDir}}) {
+            EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kOwnEntry, value), data) << value;
+        }
+        EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kOwnEntry, true),
+                  (Ids{"DisplayIcon", "DisplayName", "DisplayVersion", "EstimatedSize", "InstallLocation", "NoModify",
+                       "NoRepair", "Publisher", "QuietUninstallString", "UninstallString"}));
+        EXPECT_EQ((std::vector<DWORD>{EntryNumber("NoModify"), EntryNumber("NoRepair")}), (std::vector<DWORD>{1, 1}));
         EXPECT_TRUE(KeyPresent(HKEY_LOCAL_MACHINE, (std::string(kUninstallKey) + "\\other").c_str()));
         EXPECT_EQ(RegNames(HKEY_LOCAL_MACHINE, kRunKey, true), (Ids{"other", "quqrsjgl"}));
         EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, kRunKey, "quqrsjgl"), kDir + "quortavo.exe qu");
@@ -88,16 +143,18 @@ protected:
 TEST_F(SilentInstallTest, InstallsTheImmInputMethodAndASecondRunKeepsTheEarlierData) {
     const Ids preloadBefore = Preload();
     const std::string started = "regqu32=" + kDir;
-    ASSERT_EQ(RunSilentInstall(), 0u);
+    ASSERT_EQ(RunSilentInstall(L"first.log"), 0u);
     ExpectTheImmInputMethodInstalled(false);
+    ExpectTheLog("first.log", false);
     // Started last, with the install directory after the word, and not waited for.
     EXPECT_EQ(WaitForLogLines((kDir + "setupw64.log").c_str(), 1), Ids{started});
     const std::map<std::string, std::string> first = InstalledFiles();
     const Ids uninstallEntries = RegNames(HKEY_LOCAL_MACHINE, kUninstallKey);
     ASSERT_TRUE(first.contains(kDir + "quortavo.exe"));
 
-    ASSERT_EQ(RunSilentInstall(), 0u);
+    ASSERT_EQ(RunSilentInstall(L"second.log"), 0u);
     ExpectTheImmInputMethodInstalled(true);
+    ExpectTheLog("second.log", true);
     EXPECT_EQ(ReadFileBytes(kDir + "quorpyck.bak"), first.at(kDir + "quorpyck.quh"));
     EXPECT_EQ(WaitForLogLines((kDir + "setupw64.log").c_str(), 2), (Ids{started, started}));
     EXPECT_EQ(InstalledFiles(), first);

@@ -11,6 +11,7 @@
 #include "archive/extract.h"
 #include "archive/user_backup.h"
 #include "common/file_io.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/named_files.h"
@@ -142,13 +143,17 @@ void ShowInstallDirRefused() {
 }
 
 void DeployFiles(bool secondPass) {
+    LogLine("step: files, %s pass", secondPass ? "second" : "first");
     _mkdir(g_state.installDir);
     if (g_state.osMajorVersion > 5) SetLowIntegrity();
     AdvanceProgress(1);
     RepaintInstallPage();
     Sleep(kStepPauseMs);
 
-    if (!secondPass) UnpackPayload();
+    if (!secondPass) {
+        LogLine("step: unpack the payload");
+        UnpackPayload();
+    }
     AdvanceProgress(1);
     RepaintInstallPage();
 
@@ -161,6 +166,7 @@ void DeployFiles(bool secondPass) {
     KeepFilesOfTheInterface();
     AdvanceProgress(1);
 
+    LogLine("step: system copies");
     if (g_state.interfaceChoice == kInterfaceTsf) {
         PlaceTextServiceDlls();
     } else {
@@ -171,7 +177,8 @@ void DeployFiles(bool secondPass) {
     AdvanceProgress(1);
     CopyAndVerify(kUninstaller, kUninstaller, kTargetWindows);
     AdvanceProgress(1);
-    WriteUninstallEntry();
+    LogLine("step: uninstall entry");
+    WriteUninstallEntry(g_state.unpackedBytes);
     AdvanceProgress(1);
 }
 
@@ -188,7 +195,9 @@ void RunInstall() {
         return;
     }
 
+    LogLine("step: install directory %s", g_state.installDir);
     if (!SecureInstallDir(true)) {
+        LogLine("not installed: %s is no real folder and cannot be made one", g_state.installDir);
         if (g_state.runMode != kRunModeSilent) ShowInstallDirRefused();
         g_state.installFaults |= kFaultNotStarted;
         return;
@@ -205,6 +214,7 @@ void RunInstall() {
     AdvanceProgress(1);
 
     bool imm = g_state.interfaceChoice != kInterfaceTsf;
+    LogLine("step: registration of the %s interface", imm ? "IMM" : "TSF");
     if (imm) {
         RegisterImmInputMethod();
         DeployFiles(true);
@@ -213,6 +223,7 @@ void RunInstall() {
     }
 
     AdvanceProgress(1);
+    LogLine("step: entries");
     WriteUserAgentToken();
     AdvanceProgress(1);
     WriteAutorun();

@@ -4,6 +4,7 @@
 #include "install/install_sequence.h"
 
 #include "archive/user_backup.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/message_box.h"
 #include "common/progress.h"
@@ -82,11 +83,16 @@ void RunInstallSequence(SkinChooser chooseSkin) {
         EndProgram();
         return;
     }
+    LogLine("step: skin and payload check");
     InstallExtraFiles(chooseSkin);
+    LogLine("step: settings files");
     WriteSettingsFiles();
     WriteStatusWindowSettings();
     WriteInstallStamp();
-    if (g_state.backupState == kBackupRestoreWanted) RestoreBackup();
+    if (g_state.backupState == kBackupRestoreWanted) {
+        LogLine("step: restore");
+        RestoreBackup();
+    }
 
     if (Is64BitSystem()) {
         ShowFinishedPage();
@@ -100,6 +106,7 @@ void RunInstallSequence(SkinChooser chooseSkin) {
 }
 
 void RunFinishSequence() {
+    LogLine("step: report and text-service check");
     if (!ShowInstallReport()) ShowMessageW(kInstallDoneText, kCaptionProductW, MB_OK);
     VerifyTextServiceInstall();
 }

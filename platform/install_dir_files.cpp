@@ -9,6 +9,7 @@
 #include "common/ascii_case.h"
 #include "common/file_io.h"
 #include "common/file_security.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/md5_text.h"
 #include "common/text.h"
@@ -137,14 +138,18 @@ bool ProducedDigest(const char* name, char* digest) {
 
 bool StartProducedProgram(const char* name, const char* commandLine) {
     InstalledPath path(name);
-    char expected[kDigestTextSize];
-    if (!path || !ProducedDigest(name, expected)) return false;
-    UniqueHandle held = OpenPlainFileForStart(path.text);
+    char expected[kDigestTextSize] = {};
+    char digest[kDigestTextSize] = {};
+    UniqueHandle held;
     LockedGlobalMemory bytes;
     std::size_t length = 0;
-    if (!held || !ReadOpenFile(held.Get(), &bytes, &length)) return false;
-    char digest[kDigestTextSize];
-    Md5Text(bytes.Data(), length, digest);
-    if (!DigestTextsEqual(digest, reinterpret_cast<const unsigned char*>(expected))) return false;
+    if (path && ProducedDigest(name, expected) && (held = OpenPlainFileForStart(path.text)) &&
+        ReadOpenFile(held.Get(), &bytes, &length)) {
+        Md5Text(bytes.Data(), length, digest);
+    }
+    if (!DigestTextsEqual(digest, reinterpret_cast<const unsigned char*>(expected))) {
+        LogLine("not started %s: not the file this install wrote", name);
+        return false;
+    }
     return StartProgram(path.text, commandLine, SW_SHOW);
 }

@@ -2,6 +2,7 @@
 #include "platform/program_run.h"
 
 #include "common/handles.h"
+#include "common/install_log.h"
 #include "common/text.h"
 
 namespace {
@@ -17,12 +18,15 @@ Function Kernel32Function(const char* name) {
     return kernel ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
 }
 
-// CreateProcessA may write into the command line, so it is given a copy of its own.
+// CreateProcessA may write into the command line, so it is given a copy of its own. Each start goes to
+// the log with the program and its command line.
 bool Start(const char* program, const char* commandLine, STARTUPINFOA* startup, BOOL inheritHandles,
            PROCESS_INFORMATION* info) {
     char line[kCommandLineCapacity];
-    if (!CopyText(line, commandLine)) return false;
-    return CreateProcessA(program, line, nullptr, nullptr, inheritHandles, 0, nullptr, nullptr, startup, info) != FALSE;
+    bool started = CopyText(line, commandLine) &&
+                   CreateProcessA(program, line, nullptr, nullptr, inheritHandles, 0, nullptr, nullptr, startup, info);
+    LogLine("%s %s: %s", started ? "started" : "could not start", program, commandLine);
+    return started;
 }
 
 // Appends the text-mode form of a chunk (CR LF as LF), dropping what does not fit.
@@ -78,9 +82,13 @@ bool RunAndWait(const char* program, const char* arguments, DWORD timeoutMs, DWO
     if (!Start(program, commandLine, &startup, FALSE, &info)) return false;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        LogLine("still running after %lu ms: %s", timeoutMs, program);
+        return false;
+    }
     DWORD code = 0;
     if (!GetExitCodeProcess(process.Get(), &code)) return false;
+    LogLine("ended with %lu: %s", code, program);
     if (exitCode != nullptr) *exitCode = code;
     return true;
 }

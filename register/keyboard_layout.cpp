@@ -10,7 +10,9 @@
 #include <cstring>
 
 #include "common/handles.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/message_box.h"
 #include "common/text.h"
 #include "register/preload_list.h"
@@ -184,7 +186,9 @@ bool InstallImeFile() {
     if (length == 0 || length >= kSystemDirChars) return false;
     wchar_t path[kSystemDirChars + 16];
     if (!FormatTextW(path, L"%ls\\quorel4.ime", system)) return false;
-    return ImmInstallIMEW(path, kImeDescription) != nullptr;
+    HKL layout = ImmInstallIMEW(path, kImeDescription);
+    LogLine("ImmInstallIMEW of the System directory's %s: %s", kImeFile, layout ? "installed" : "failed");
+    return layout != nullptr;
 }
 
 bool WriteKeyboardLayoutEntry() {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "common/handles.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/named_files.h"
 #include "common/text.h"
@@ -165,7 +166,10 @@ void RemoveOwnLayouts(const OwnLayouts& layouts) {
     UnloadOwnLayouts(layouts);
     UniqueHKey keyboardLayouts;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, keyboardLayouts.Put()) == ERROR_SUCCESS) {
-        for (int k = 0; k < layouts.count; ++k) RegDeleteKeyA(keyboardLayouts.Get(), layouts.ids[k]);
+        for (int k = 0; k < layouts.count; ++k) {
+            LONG result = RegDeleteKeyA(keyboardLayouts.Get(), layouts.ids[k]);
+            LogLine("keyboard layout %s: %s", layouts.ids[k], result == ERROR_SUCCESS ? "removed" : "not removed");
+        }
     }
     RemoveFromList(HKEY_CURRENT_USER, kUserPreloadKey, RefreshWin9xFlag(), layouts);
     RemoveFromList(HKEY_USERS, kDefaultUserPreloadKey, false, layouts);

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include "common/handles.h"
+#include "common/install_log.h"
+#include "common/install_state.h"
+#include "common/product.h"
 #include "common/text.h"
 #include "register/registry_values.h"
 
@@ -44,7 +47,7 @@ void DeleteEarlierTokens(HKEY platform) {
 
 }  // namespace
 
-void WriteUninstallEntry() {
+void WriteUninstallEntry(unsigned long long installedBytes) {
     UniqueHKey uninstall;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.Put()) != ERROR_SUCCESS) return;
     UniqueHKey entry;
@@ -59,6 +62,21 @@ void WriteUninstallEntry() {
     wchar_t command[kWindowsDirChars + 16];
     if (length == 0 || length >= kWindowsDirChars || !FormatTextW(command, L"%ls\\quordel8.exe", windows)) return;
     SetStringValueW(entry.Get(), L"UninstallString", command);
+
+    // What the system's list of programs and deployment tools read besides.
+    wchar_t quiet[kWindowsDirChars + 24];
+    wchar_t installDir[kPathCapacity];
+    if (FormatTextW(quiet, L"\"%ls\" /S", command)) SetStringValueW(entry.Get(), L"QuietUninstallString", quiet);
+    SetStringValueW(entry.Get(), L"DisplayVersion", kProductVersionW);
+    SetStringValueW(entry.Get(), L"Publisher", kPublisherW);
+    SetStringValueW(entry.Get(), L"DisplayIcon", command);
+    if (MultiByteToWideChar(CP_ACP, 0, g_state.installDir, -1, installDir, kPathCapacity) > 0) {
+        SetStringValueW(entry.Get(), L"InstallLocation", installDir);
+    }
+    const unsigned long long kilobytes = (installedBytes + 1023) / 1024;
+    SetDwordValueW(entry.Get(), L"EstimatedSize", kilobytes > MAXDWORD ? MAXDWORD : static_cast<DWORD>(kilobytes));
+    SetDwordValueW(entry.Get(), L"NoModify", 1);
+    SetDwordValueW(entry.Get(), L"NoRepair", 1);
 }
 
 void WriteAutorunEntry(const char* command) {
@@ -95,6 +113,7 @@ void WriteUserAgentToken() {
 }
 
 void RemoveRegistryEntries() {
+    LogLine("removing the uninstall entry, the autorun value and the user-agent token");
     UniqueHKey uninstall;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.Put()) == ERROR_SUCCESS) {
         RegDeleteKeyW(uninstall.Get(), kUninstallSubkey);

@@ -3,8 +3,11 @@
 // replaces the tokens of earlier versions; and their removal by the uninstaller.
 #pragma once
 
-// HKEY_LOCAL_MACHINE "...\Uninstall\quorrwb8": "DisplayName" and "UninstallString" (UTF-16).
-void WriteUninstallEntry();
+// HKEY_LOCAL_MACHINE "...\Uninstall\quorrwb8" (UTF-16): "DisplayName" and "UninstallString", then
+// what Windows' list of programs and deployment tools read: "QuietUninstallString" ("...quordel8.exe"
+// /S), "DisplayVersion", "Publisher", "DisplayIcon", "InstallLocation" (the install directory),
+// "EstimatedSize" (installedBytes in KB, rounded up), "NoModify" and "NoRepair" (1).
+void WriteUninstallEntry(unsigned long long installedBytes);
 
 // HKEY_LOCAL_MACHINE "...\CurrentVersion\Run" value "quqrsjgl" set to command (ANSI).
 void WriteAutorunEntry(const char* command);

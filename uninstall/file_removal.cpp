@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "common/file_io.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "common/text.h"
 #include "platform/file_clearing.h"
@@ -14,7 +15,11 @@
 
 namespace {
 
-bool Schedule(const char* path) { return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE; }
+bool Schedule(const char* path) {
+    bool scheduled = MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    LogLine("%s %s", scheduled ? "to be deleted at the restart:" : "could not be deleted:", path);
+    return scheduled;
+}
 
 // Clears the way for a move: an earlier file under the aside name goes first. False when it stays.
 bool ClearAsideName(const char* aside) {
@@ -26,6 +31,7 @@ bool ClearAsideName(const char* aside) {
 bool DoneAtOnce(const char* path, RemovalTally* tally) {
     if (!IsPlainFile(path)) return true;
     if (!RemoveName(path)) return false;
+    LogLine("removed %s", path);
     ++tally->removed;
     return true;
 }
@@ -41,6 +47,7 @@ void RemoveOwnFile(const char* path, RemovalTally* tally) {
         // A file under an aside name of its own has nowhere further to go.
         if (!AsideName(path, digit, aside, sizeof aside) || std::strcmp(aside, path) == 0) continue;
         if (ClearAsideName(aside) && MoveFileExA(path, aside, 0)) {
+            LogLine("in use, moved aside: %s to %s", path, aside);
             if (Schedule(aside)) ++tally->scheduled;
             return;
         }
@@ -60,6 +67,7 @@ void RemoveUninstallerFile(const char* path, RemovalTally* tally) {
     // GetTempFileNameA makes the file, which the move then replaces.
     if (folder[0] != '\0' && GetTempFileNameA(folder, "qud", 0, moved) != 0) {
         if (MoveFileExA(path, moved, MOVEFILE_REPLACE_EXISTING)) {
+            LogLine("running, moved away: %s to %s", path, moved);
             Schedule(moved);
             return;
         }

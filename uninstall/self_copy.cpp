@@ -46,17 +46,21 @@ bool MakeWorkingFolder(char* folder, std::size_t capacity) {
 
 }  // namespace
 
-bool RunWorkingCopy(bool silent, int* exitCode) {
+bool RunWorkingCopy(bool silent, const char* logPath, int* exitCode) {
     char self[MAX_PATH];
+    char arguments[MAX_PATH + 32];
+    if (!OwnPath(self, sizeof self) ||
+        !FormatText(arguments, "%s%s%s%s%s", kWorkingCopyWord, silent ? " /S" : "", logPath ? " /LOG=\"" : "",
+                    logPath ? logPath : "", logPath ? "\"" : "")) {
+        return false;
+    }
     char folder[MAX_PATH];
     char copy[MAX_PATH];
-    if (!OwnPath(self, sizeof self) || !MakeWorkingFolder(folder, sizeof folder)) return false;
-    char arguments[32];
-    FormatText(arguments, "%s%s", kWorkingCopyWord, silent ? " /S" : "");
+    if (!MakeWorkingFolder(folder, sizeof folder)) return false;
     DWORD code = 0;
-    bool ran = FormatText(copy, "%s%s", folder, kCopyName) && CopyFileA(self, copy, TRUE) &&
-               RunAndWait(copy, arguments, INFINITE, &code);
-    if (GetFileAttributesA(copy) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(copy)) Schedule(copy);
+    bool copied = FormatText(copy, "%s%s", folder, kCopyName) && CopyFileA(self, copy, TRUE);
+    bool ran = copied && RunAndWait(copy, arguments, INFINITE, &code);
+    if (copied && !DeleteFileA(copy)) Schedule(copy);
     // The started program's file may wait in the folder for the restart: the folder goes after it.
     folder[std::strlen(folder) - 1] = '\0';
     if (!RemoveDirectoryA(folder)) Schedule(folder);

@@ -16,9 +16,10 @@
 inline constexpr char kWorkingCopyWord[] = "quordelrun";
 
 // Makes the working folder, copies this program into it, runs the copy with the working-copy word
-// (and "/S" when silent), waits for it and gives its exit code. False when the folder or the copy
-// could not be made or started: the caller then does the work itself.
-bool RunWorkingCopy(bool silent, int* exitCode);
+// (and "/S" when silent, and the log's path when there is one), waits for it and gives its exit
+// code. False when the folder or the copy could not be made or started: the caller then does the
+// work itself.
+bool RunWorkingCopy(bool silent, const char* logPath, int* exitCode);
 
 // In the working copy: schedules its own file for deletion at the next restart.
 void ScheduleOwnDeletion();

@@ -21,6 +21,24 @@ std::vector<std::string> LogLinesAfterPause(const char* path) {
     return WaitForLogLines(path, 0);
 }
 
+std::vector<std::string> ProgramLog(const std::string& path) {
+    std::vector<std::string> lines;
+    const std::string bytes = ReadFileBytes(path).value_or("");
+    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        std::string line = bytes.substr(start, end - start);
+        std::size_t text = line.find("] ");
+        line = text == std::string::npos ? line : line.substr(text + 2);
+        std::wstring wide(line.size() + 1, L'\0');
+        wide.resize(MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size())));
+        std::string narrow(3 * wide.size() + 1, '\0');
+        narrow.resize(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()),
+                                          nullptr, nullptr));
+        if (!narrow.empty()) narrow.pop_back();
+        lines.push_back(narrow);
+    }
+    return lines;
+}
+
 std::string TestProgramDir() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);

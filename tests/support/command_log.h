@@ -19,5 +19,9 @@ std::vector<std::string> WaitForLogLines(const char* path, std::size_t count, un
 // that a program was not started.
 std::vector<std::string> LogLinesAfterPause(const char* path);
 
+// The lines of a log the setup program or the uninstaller wrote (/LOG=), each without its time, in
+// the test's code page; empty when there is none.
+std::vector<std::string> ProgramLog(const std::string& path);
+
 // The directory of the running test program, with a trailing backslash.
 std::string TestProgramDir();

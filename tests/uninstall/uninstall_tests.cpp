@@ -184,8 +184,20 @@ protected:
         Install(tsf);
         // The user's phrases, and the user record that the silent install does not write.
         for (const char* name : {"userck.txt", "quyhgl0.dat"}) ASSERT_TRUE(WriteFileBytes(kDir + name, "用户词组"));
-        if (tsf) UninstallThroughItsBoxes();
-        else EXPECT_EQ(Uninstall("/s"), 0u);
+        if (tsf) {
+            UninstallThroughItsBoxes();
+        } else {
+            // Run as a deployment tool would, with a log, which its working copy writes.
+            CreateDirectoryA("C:\\quortest", nullptr);
+            EXPECT_EQ(Uninstall("/s \"/LOG=C:\\quortest\\un install.log\""), 0u);
+            const Ids log = ProgramLog("C:\\quortest\\un install.log");
+            ASSERT_FALSE(log.empty());
+            EXPECT_NE(log.front().find("quordelrun /S /LOG="), std::string::npos) << log.front();
+            for (const std::string& line : {"removed " + kDir + "quorel64.ime", "removed " + SystemDir() + "\\quorel4.ime",
+                                           std::string("removing the uninstall entry, the autorun value and the user-agent token")})
+                EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+            EXPECT_EQ(log.back(), "exit code 0");
+        }
         EXPECT_EQ(Differences(before, Record()), KeptChanges());
         EXPECT_EQ(ReadFileBytes("D:\\quorel8\\quorpat8.quh"), kDir);
         // The program started from the Windows directory waits for the restart in the working copy's
