@@ -168,8 +168,9 @@ const Row kRows[] = {
       L"文件夹。为了安全，安装程序没有做任何改动，将退出。"},
      LinkInstallDir, [] { ElsewhereStaysEmpty(); }},
     // The fixed short path of the external commands leads elsewhere (a folder at the root of C: is
-    // anyone's to make where short names are off): the install goes on without the commands.
-    {"ShortPathLeadsElsewhere", false, {}, L"setqusrf32", 0, {},
+    // anyone's to make where short names are off): the install goes on without the commands (and
+    // without the log it was asked for in a folder that does not exist).
+    {"ShortPathLeadsElsewhere", false, {}, L"setqusrf32 /LOG=C:\\nowhere\\setup.log", 0, {},
      [] {
          MakeElsewhere("quorel8");
          Unlink("C:\\Progra~1");

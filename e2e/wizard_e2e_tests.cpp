@@ -134,7 +134,9 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
     for (int i = 0; i < (w.hosts ? 3 : 0); ++i) {
         StartProgram(HostPath(QUOR_IME_HOST), i < 2 ? L"UITAVO owned - Editor" + std::to_wstring(i) : L"- owned quoreltavo Holder", &hosts[i]);
     }
-    ASSERT_TRUE(StartProgram(w.planted ? PlantPrograms() : HostPath(QUOR_SETUP_EXE), L"", &setup_));
+    CreateDirectoryA("C:\\quortest", nullptr);
+    ASSERT_TRUE(StartProgram(w.planted ? PlantPrograms() : HostPath(QUOR_SETUP_EXE), L"/log=C:\\quortest\\setup.log",
+                             &setup_));
     ASSERT_TRUE(window_.Attach(&setup_));
     // A fixed-size window (no sizing frame, no minimise or maximise box), centred on the screen; then
     // out of the way of the boxes, which open in the middle of the screen.
@@ -243,6 +245,13 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
         }
     }
     EXPECT_EQ(setup_.Wait(10000), 0u);
+    // The window's log: its mode, the install's boxes with the answers they got, the exit code last.
+    const std::vector<std::wstring> log = ProgramLogW("C:\\quortest\\setup.log");
+    EXPECT_TRUE(log.size() > 2 && log[2] == L"run mode: window" && log.back() == L"exit code 0");
+    for (const std::wstring& box : seen) {
+        const std::wstring answer = box.find(L"是否保留") != std::wstring::npos ? L" -> Yes" : L" -> OK";
+        if (!box.ends_with(L": ")) { EXPECT_NE(std::find(log.begin(), log.end(), L"message box " + box + answer), log.end()); }
+    }
 
     // The system's own programs ran, by their full paths, with the command lines they always had; no
     // planted one ran.

@@ -21,15 +21,23 @@ std::vector<std::string> LogLinesAfterPause(const char* path) {
     return WaitForLogLines(path, 0);
 }
 
-std::vector<std::string> ProgramLog(const std::string& path) {
-    std::vector<std::string> lines;
+std::vector<std::wstring> ProgramLogW(const std::string& path) {
+    std::vector<std::wstring> lines;
     const std::string bytes = ReadFileBytes(path).value_or("");
     for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
         std::string line = bytes.substr(start, end - start);
-        std::size_t text = line.find("] ");
-        line = text == std::string::npos ? line : line.substr(text + 2);
+        line = line.substr(line.find("] ") == std::string::npos ? 0 : line.find("] ") + 2);
         std::wstring wide(line.size() + 1, L'\0');
         wide.resize(MultiByteToWideChar(CP_UTF8, 0, line.c_str(), -1, wide.data(), static_cast<int>(wide.size())));
+        if (!wide.empty()) wide.pop_back();
+        lines.push_back(wide);
+    }
+    return lines;
+}
+
+std::vector<std::string> ProgramLog(const std::string& path) {
+    std::vector<std::string> lines;
+    for (const std::wstring& wide : ProgramLogW(path)) {
         std::string narrow(3 * wide.size() + 1, '\0');
         narrow.resize(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()),
                                           nullptr, nullptr));

@@ -20,7 +20,8 @@ std::vector<std::string> WaitForLogLines(const char* path, std::size_t count, un
 std::vector<std::string> LogLinesAfterPause(const char* path);
 
 // The lines of a log the setup program or the uninstaller wrote (/LOG=), each without its time, in
-// the test's code page; empty when there is none.
+// UTF-16 or in the test's code page; empty when there is none.
+std::vector<std::wstring> ProgramLogW(const std::string& path);
 std::vector<std::string> ProgramLog(const std::string& path);
 
 // The directory of the running test program, with a trailing backslash.
