@@ -37,6 +37,13 @@ SetInformationFunction SetInformationCall() {
     return call;
 }
 
+using GetInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+GetInformationFunction GetInformationCall() {
+    static const GetInformationFunction call = Kernel32Function<GetInformationFunction>("GetFileInformationByHandleEx");
+    return call;
+}
+
 // The narrow path as the A file functions would take it.
 bool Widen(const char* path, wchar_t* wide) {
     if (path == nullptr || path[0] == '\0') return false;
@@ -89,10 +96,11 @@ bool ReachedByItsName(HANDLE file, const wchar_t* path) {
 
 // A plain file: no reparse point, no directory, one name only, and that name the path's.
 bool IsOwnPlainFile(HANDLE file, const wchar_t* path) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info)) return false;
-    if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    return info.nNumberOfLinks == 1 && ReachedByItsName(file, path);
+    DWORD attributes = 0;
+    DWORD links = 0;
+    if (!QueryFileFacts(file, &attributes, &links)) return false;
+    if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    return links == 1 && ReachedByItsName(file, path);
 }
 
 UniqueHandle OpenPlainFileW(const wchar_t* path, DWORD sharing = FILE_SHARE_READ | FILE_SHARE_WRITE) {
@@ -133,14 +141,15 @@ bool RemoveNameW(const wchar_t* path) {
     }
     UniqueHandle file(CreateFileW(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.Get(), &info)) return false;
+    DWORD fileAttributes = 0;
+    DWORD links = 0;
+    if (!file || !QueryFileFacts(file.Get(), &fileAttributes, &links)) return false;
     // A Windows link opened this way is the handle's own file, deleted as the link. What is reached by
     // another name is a link Wine shows as its target: deleting through the handle would delete that.
-    bool link = info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    bool link = fileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
     if (!link && !ReachedByItsName(file.Get(), path)) return false;
     // The attributes of a file with several hard links belong to all its names: they stay.
-    if (!link && info.nNumberOfLinks == 1 && (info.dwFileAttributes & kClearedAttributes)) {
+    if (!link && links == 1 && (fileAttributes & kClearedAttributes)) {
         ClearAttributes(file.Get(), path);
     }
     return DeleteThroughHandle(file.Get(), path);
@@ -155,6 +164,25 @@ bool ReadFrom(HANDLE file, void* buffer, std::size_t capacity, std::size_t* leng
 }
 
 }  // namespace
+
+bool QueryFileFacts(HANDLE file, DWORD* attributes, DWORD* links) {
+    if (GetInformationFunction getInformation = GetInformationCall()) {
+        FILE_BASIC_INFO basic;
+        FILE_STANDARD_INFO standard;
+        if (!getInformation(file, FileBasicInfo, &basic, sizeof basic) ||
+            !getInformation(file, FileStandardInfo, &standard, sizeof standard)) {
+            return false;
+        }
+        *attributes = basic.FileAttributes;
+        *links = standard.NumberOfLinks;
+        return true;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    *attributes = info.dwFileAttributes;
+    *links = info.nNumberOfLinks;
+    return true;
+}
 
 UniqueHandle OpenPlainFile(const char* path) {
     wchar_t wide[kWidePathCapacity];
@@ -186,9 +214,10 @@ DirectoryName ExamineDirectoryName(const char* path, UniqueHandle* held) {
     UniqueHandle directory(CreateFileW(wide, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
                                        nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!directory || !GetFileInformationByHandle(directory.Get(), &info) ||
-        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY ||
+    DWORD attributes = 0;
+    DWORD links = 0;
+    if (!directory || !QueryFileFacts(directory.Get(), &attributes, &links) ||
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != FILE_ATTRIBUTE_DIRECTORY ||
         !ReachedByItsName(directory.Get(), wide)) {
         return DirectoryName::kSomethingElse;
     }

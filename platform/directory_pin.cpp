@@ -58,8 +58,9 @@ UniqueHandle CreateAnchor(HANDLE directory) {
 }
 
 bool HasReparsePoint(HANDLE directory) {
-    BY_HANDLE_FILE_INFORMATION info;
-    return !GetFileInformationByHandle(directory, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    DWORD attributes = 0;
+    DWORD links = 0;
+    return !QueryFileFacts(directory, &attributes, &links) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 }  // namespace
