@@ -19,7 +19,7 @@ host=$root/build/host
 win=$root/build/mingw64
 work=$root/build/bench-install
 runs=${QUOR_BENCH_RUNS:-5}
-members=$host/payload/members
+members=$work/members
 setup=$win/app/setup.exe
 timer=$win/bench/install_timer.exe
 window_bench=$win/bench/window_bench.exe
@@ -27,11 +27,12 @@ for program in "$setup" "$timer" "$window_bench"; do
     [ -x "$program" ] || [ -f "$program" ] ||
         { echo "bench: $program is missing: run bash scripts/dev.sh build first" >&2; exit 1; }
 done
-[ -d "$members" ] || { echo "bench: no payload members in $members: build first" >&2; exit 1; }
 command -v makensis >/dev/null || { echo "bench: makensis is missing: bash scripts/dev.sh deps" >&2; exit 1; }
 
 rm -rf "$work"
 mkdir -p "$work"
+# The peer installs the very members setup.exe carries.
+"$host/tools/quzpack" extract "$win/resources/payload.quz" "$members" >/dev/null
 # The peer: every payload member into one directory under the native Program Files.
 cat >"$work/peer.nsi" <<NSI
 Unicode true

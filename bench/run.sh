@@ -22,8 +22,8 @@ archive=${1:-}
 if [ -n "$archive" ]; then
     archive=$(realpath "$archive")
     source_text="$archive"
-elif [ -f "$host/payload/payload.quz" ] && [ "$(stat -c %s "$host/payload/payload.quz")" -gt 10 ]; then
-    archive=$host/payload/payload.quz
+elif [ -f "$win/resources/payload.quz" ] && [ "$(stat -c %s "$win/resources/payload.quz")" -gt 10 ]; then
+    archive=$win/resources/payload.quz
     source_text="the demo payload ($archive)"
 else
     "$host/bench/make_bench_inputs" "$work/inputs" >/dev/null

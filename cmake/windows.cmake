@@ -1,7 +1,13 @@
 # mingw-w64 trees: the setup program (both architectures) and, in the x86_64 tree, the tests.
 option(QUOR_BUILD_TESTS "Build the test programs (x86_64 tree; they run under wine64)" ON)
 set(QUOR_HOST_BUILD "${CMAKE_SOURCE_DIR}/build/host" CACHE PATH "Host build tree (packer and payload)")
-set(QUOR_PAYLOAD "${QUOR_HOST_BUILD}/payload/payload.quz" CACHE FILEPATH "Payload archive embedded as QUZ/TAVOQUZ")
+# What the payload (resource QUZ/TAVOQUZ) is packed from: by default the demo payload's members that
+# the host tree makes; the package command names a folder of the input method's files instead.
+set(QUOR_MEMBERS_DIR "${QUOR_HOST_BUILD}/payload/members" CACHE PATH "Folder of the files packed into the payload")
+set(QUOR_MEMBER_NAMES "${QUOR_HOST_BUILD}/payload/members.names" CACHE FILEPATH
+    "The payload's member names in packing order, one a line")
+unset(QUOR_PAYLOAD CACHE)
+set(QUOR_PAYLOAD "${CMAKE_BINARY_DIR}/resources/payload.quz")
 
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
 

@@ -17,6 +17,7 @@ constexpr char kUsage[] =
     "       quzpack list ARCHIVE\n"
     "       quzpack verify ARCHIVE\n"
     "       quzpack extract ARCHIVE DIR\n"
+    "       quzpack check [--order MEMBER_LIST] [--names OUT] DIR\n"
     "       quzpack --help\n"
     "\n"
     "pack     packs the files in the given order into the digest variant (header \"Q0\": each member\n"
@@ -28,6 +29,13 @@ constexpr char kUsage[] =
     "verify   inflates every member and checks its digest, its name and the archive's lengths;\n"
     "         exit status 0 only when all pass.\n"
     "extract  writes every sound member into DIR (created when missing), names as UTF-8.\n"
+    "check    checks that the files of DIR can make the payload of a setup program: every member the\n"
+    "         setup program names is there (quordel8.exe may be missing: the build adds its own),\n"
+    "         a plain file, not empty and not larger than it extracts; the programs whose version it\n"
+    "         patches carry the version text; every name can be packed, and no two differ only in\n"
+    "         letter case; no sub-directories. One line per problem. --names writes the member\n"
+    "         names in packing order to OUT, one a line: those of MEMBER_LIST (as payload/members.txt)\n"
+    "         in its order, then the others in bytewise order.\n"
     "\n"
     "exit status: 0 success, 1 a bad archive or a file that cannot be packed, 2 bad usage\n";
 
@@ -56,6 +64,27 @@ int Pack(const std::vector<std::string>& arguments) {
     return PackCommand(plain, output, inputs);
 }
 
+int Check(const std::vector<std::string>& arguments) {
+    std::string memberList;
+    std::string namesOutput;
+    std::string folder;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--order" || argument == "--names") {
+            if (i + 1 >= arguments.size()) return Usage(argument + " needs a file");
+            (argument == "--order" ? memberList : namesOutput) = arguments[++i];
+        } else if (IsOption(argument)) {
+            return Usage("unknown option " + argument);
+        } else if (!folder.empty()) {
+            return Usage("check takes one folder");
+        } else {
+            folder = argument;
+        }
+    }
+    if (folder.empty()) return Usage("check needs a folder");
+    return CheckCommand(folder, memberList, namesOutput);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,5 +110,6 @@ int main(int argc, char** argv) {
         }
         return ExtractCommand(arguments[0], arguments[1]);
     }
+    if (command == "check") return Check(arguments);
     return Usage("unknown command " + command);
 }

@@ -1,6 +1,6 @@
 // quzpack pack: builds an archive of either variant from files, refusing (never cutting) a name that
-// does not fit its field, cannot be written in GBK or is not a bare file name, and a file that the
-// setup program could not extract.
+// does not fit its field, cannot be written in GBK, is not a bare file name or cannot name a Windows
+// file, and a file that the setup program could not extract.
 #include <zlib.h>
 
 #include <cstdio>
@@ -34,47 +34,14 @@ bool ExpandInputs(const std::vector<std::string>& inputs, std::vector<std::strin
     return true;
 }
 
-// The member name of a file in GBK, or an error naming the file.
-bool MemberNameOf(const std::string& path, ArchiveVariant variant, std::string* gbk, std::string* error) {
-    std::string name = BaseName(path);
-    if (name.empty()) {
-        *error = path + ": no file name";
-        return false;
-    }
-    if (!Utf8ToGbk(name, gbk)) {
-        *error = path + ": member name '" + name + "' cannot be written in GBK";
-        return false;
-    }
-    std::size_t most = MaxNameLength(variant);
-    if (gbk->size() > most) {
-        *error = path + ": member name '" + name + "' takes " + std::to_string(gbk->size()) +
-                 " bytes in GBK; the " + (variant == ArchiveVariant::kDigest ? "digest" : "plain") +
-                 " variant holds at most " + std::to_string(most);
-        return false;
-    }
-    char field[kDigestNameFieldSize] = {};
-    gbk->copy(field, gbk->size());
-    NameProblem problem = CheckMemberName(field, NameFieldSize(variant));
-    if (problem != NameProblem::kNone) {
-        *error = path + ": member name '" + name + "' cannot be used: " + DescribeNameProblem(problem);
-        return false;
-    }
-    return true;
-}
-
 bool AddFile(std::vector<unsigned char>& archive, ArchiveVariant variant, const std::string& path,
              const std::string& name, std::string* error) {
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, &data, error)) return false;
     std::string shown = DisplayName(name);
-    if (data.empty()) {
-        *error = path + ": member '" + shown + "' is empty; the setup program fails members of 0 bytes";
-        return false;
-    }
-    std::size_t largest = LargestMemberOf(variant);
-    if (data.size() > largest) {
-        *error = path + ": member '" + shown + "' has " + std::to_string(data.size()) +
-                 " bytes; the setup program extracts at most " + std::to_string(largest);
+    *error = MemberSizeProblem(data.size(), variant);
+    if (!error->empty()) {
+        *error = path + ": member '" + shown + "' " + *error;
         return false;
     }
     uLongf compressedLength = compressBound(static_cast<uLong>(data.size()));

@@ -115,15 +115,14 @@ bool Utf8ToGbk(const std::string& utf8, std::string* gbk) { return Convert("GBK"
 
 bool GbkToUtf8(const std::string& gbk, std::string* utf8) { return Convert("UTF-8", "GBK", gbk, utf8); }
 
-std::string DisplayName(const std::string& gbk) {
-    // Control characters are escaped too, so a hostile name cannot write to the terminal.
-    std::string utf8;
-    bool converted = GbkToUtf8(gbk, &utf8);
-    const std::string& text = converted ? utf8 : gbk;
+namespace {
+
+// Control characters are escaped, so a hostile name cannot write to the terminal; so are bytes from
+// 0x7F up unless the text is known to be UTF-8.
+std::string Escaped(const std::string& text, bool utf8) {
     std::string shown;
     for (unsigned char c : text) {
-        bool plain = c >= 0x20 && c != 0x7F && (converted || c < 0x7F);
-        if (plain) {
+        if (c >= 0x20 && c != 0x7F && (utf8 || c < 0x7F)) {
             shown += static_cast<char>(c);
         } else {
             char hex[5];
@@ -132,6 +131,68 @@ std::string DisplayName(const std::string& gbk) {
         }
     }
     return shown;
+}
+
+// Windows refuses these in a file name, and drops a dot or blank at its end, so the member would be
+// written under another name or not at all.
+bool WindowsRefuses(const std::string& name) {
+    for (unsigned char c : name) {
+        if (c < 0x20 || std::strchr("<>\"|?*", c) != nullptr) return true;
+    }
+    return !name.empty() && (name.back() == '.' || name.back() == ' ');
+}
+
+}  // namespace
+
+std::string DisplayName(const std::string& gbk) {
+    std::string utf8;
+    bool converted = GbkToUtf8(gbk, &utf8);
+    return Escaped(converted ? utf8 : gbk, converted);
+}
+
+std::string DisplayFileName(const std::string& utf8) { return Escaped(utf8, true); }
+
+bool MemberNameOf(const std::string& path, ArchiveVariant variant, std::string* gbk, std::string* error) {
+    std::string name = BaseName(path);
+    std::string shown = DisplayFileName(name);
+    std::string where = DisplayFileName(path) + ": member name '" + shown + "' ";
+    if (name.empty()) {
+        *error = DisplayFileName(path) + ": no file name";
+        return false;
+    }
+    if (!Utf8ToGbk(name, gbk)) {
+        *error = where + "cannot be written in GBK";
+        return false;
+    }
+    std::size_t most = MaxNameLength(variant);
+    if (gbk->size() > most) {
+        *error = where + "takes " + std::to_string(gbk->size()) + " bytes in GBK; the " +
+                 (variant == ArchiveVariant::kDigest ? "digest" : "plain") + " variant holds at most " +
+                 std::to_string(most);
+        return false;
+    }
+    char field[kDigestNameFieldSize] = {};
+    gbk->copy(field, gbk->size());
+    NameProblem problem = CheckMemberName(field, NameFieldSize(variant));
+    if (problem != NameProblem::kNone) {
+        *error = where + "cannot be used: " + DescribeNameProblem(problem);
+        return false;
+    }
+    if (WindowsRefuses(name)) {
+        *error = where + "cannot name a file on Windows (a control character, one of < > \" | ? *, or a dot or "
+                 "blank at its end)";
+        return false;
+    }
+    return true;
+}
+
+std::string MemberSizeProblem(std::size_t size, ArchiveVariant variant) {
+    if (size == 0) return "is empty; the setup program fails members of 0 bytes";
+    std::size_t largest = LargestMemberOf(variant);
+    if (size > largest) {
+        return "has " + std::to_string(size) + " bytes; the setup program extracts at most " + std::to_string(largest);
+    }
+    return "";
 }
 
 std::string FoldedName(const std::string& gbk) {

@@ -1,5 +1,6 @@
 // Helpers of the quzpack tool: whole-file input and atomic output, digest text with libmd, bounded
-// inflation, GBK member names from UTF-8 file names and back, and the tool's messages.
+// inflation, GBK member names from UTF-8 file names and back, the rules a file must meet to become a
+// member, and the tool's messages.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +35,16 @@ bool Utf8ToGbk(const std::string& utf8, std::string* gbk);
 bool GbkToUtf8(const std::string& gbk, std::string* utf8);
 // A stored name for messages: UTF-8 when it converts, otherwise its bytes with \xNN escapes.
 std::string DisplayName(const std::string& gbk);
+// A file name (UTF-8) for messages, its control characters escaped.
+std::string DisplayFileName(const std::string& utf8);
+
+// The member name of a file (the last component of path) in GBK; false with an error naming the file
+// when it does not fit the variant's field, cannot be written in GBK, is not a bare file name or
+// cannot name a file on Windows.
+bool MemberNameOf(const std::string& path, ArchiveVariant variant, std::string* gbk, std::string* error);
+
+// Why a file of this size cannot be a member that the setup program extracts; empty when it can.
+std::string MemberSizeProblem(std::size_t size, ArchiveVariant variant);
 
 // A stored name as Windows compares file names: ASCII letters folded to lower case, the two bytes
 // of a GBK character kept as they are (a trail byte may look like a letter).

@@ -4,11 +4,13 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "archive/extract.h"
 #include "common/file_security.h"
 #include "common/install_state.h"
+#include "common/named_files.h"
 #include "common/text.h"
 
 // The build's files are reached through drive Z: (Wine accepts '/' inside the path).
@@ -28,8 +30,11 @@ std::string DifferingReport(const std::vector<const char*>& names) {
     return names.empty() ? report : report + "有文件没有成功解压，请重新下载安装！\r\n";
 }
 
+// The payload's uninstaller is this tree's own build of it.
 std::string ReadMember(const char* member) {
-    return ReadFileBytes(std::string("Z:" QUOR_PAYLOAD_MEMBERS_DIR "/") + member).value_or("");
+    std::string path = std::strcmp(member, kUninstaller) == 0 ? QUOR_OWN_UNINSTALLER
+                                                              : std::string(QUOR_PAYLOAD_MEMBERS_DIR "/") + member;
+    return ReadFileBytes("Z:" + path).value_or("");
 }
 
 bool HoldsMember(const std::string& path, const char* member) {
