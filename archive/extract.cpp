@@ -141,9 +141,10 @@ bool ExtractAll(const unsigned char* archive, std::size_t archiveSize, unsigned 
             LogLine("not unpacked %s: %s", name, failure);
             ReportMemberFailure(name);
         }
-        AdvanceProgress();
+        AdvanceProgressSoon();
         if (step == WalkStep::kTruncated) break;
     }
+    FlushProgress();
     return succeeded == walker.Count();
 }
 

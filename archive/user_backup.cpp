@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "archive/extract.h"
 #include "archive/quz_format.h"
@@ -74,33 +75,28 @@ bool FindAppendPosition(const unsigned char* archive, std::size_t size, const ch
     return true;
 }
 
-// Reads the archive and finds where the next record goes; an archive that does not exist yet is
-// created with a fresh header and no members.
-bool PrepareAppend(const char* archiveName, const char* name, LockedGlobalMemory* archive, std::size_t* position) {
-    char archivePath[MAX_PATH];
-    if (!InstallDirPath(archiveName, archivePath, sizeof archivePath)) return false;
-    if (GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES) {
-        if (!archive->Allocate(GMEM_FIXED, kArchiveHeaderSize)) return false;
-        WriteArchiveHeader(archive->Bytes(), ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
-        *position = kArchiveHeaderSize;
-        return WriteInstalled(archiveName, archive->Bytes(), kArchiveHeaderSize);
-    }
+// A backup archive put together in memory: its bytes so far, a whole archive at every step.
+struct BackupImage {
+    LockedGlobalMemory bytes;
     std::size_t size = 0;
-    return ReadWholeFile(archivePath, archive, &size) && FindAppendPosition(archive->Bytes(), size, name, position);
+};
+
+bool StartImage(BackupImage* image) {
+    if (!image->bytes.Allocate(GMEM_FIXED, kArchiveHeaderSize)) return false;
+    WriteArchiveHeader(image->bytes.Bytes(), ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
+    image->size = kArchiveHeaderSize;
+    return true;
 }
 
-bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
-
-}  // namespace
-
-bool AppendToBackup(const char* archiveName, const char* filePath) {
+// Adds the file as the archive's next record. False, with the image as it was, when its name is there
+// already or the image is no whole archive, or the file cannot be read or compressed into its room.
+bool AddRecord(BackupImage* image, const char* filePath) {
     char name[kBackupNameLimit + 1];
-    if (!MemberNameOf(filePath, name, sizeof name)) return false;
-
-    LockedGlobalMemory archive;
     std::size_t position = 0;
-    if (!PrepareAppend(archiveName, name, &archive, &position)) return false;
-
+    if (!MemberNameOf(filePath, name, sizeof name) ||
+        !FindAppendPosition(image->bytes.Bytes(), image->size, name, &position)) {
+        return false;
+    }
     LockedGlobalMemory file;
     std::size_t length = 0;
     if (!ReadWholeFile(filePath, &file, &length)) return false;
@@ -112,7 +108,7 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     uLongf compressedLength = static_cast<uLongf>(length > kMinimumCompressRoom ? length : kMinimumCompressRoom);
     LockedGlobalMemory result;
     if (!result.Allocate(GMEM_FIXED, position + kDigestRecordHeadSize + compressedLength)) return false;
-    std::memcpy(result.Bytes(), archive.Bytes(), position);
+    std::memcpy(result.Bytes(), image->bytes.Bytes(), position);
     unsigned char* head = result.Bytes() + position;
     if (compress(head + kDigestRecordHeadSize, &compressedLength, file.Bytes(), static_cast<uLong>(length)) != Z_OK ||
         compressedLength == 0) {
@@ -124,10 +120,28 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     }
     std::size_t recordSize = kDigestRecordHeadSize + compressedLength;
     if (!CountRecordInHeader(result.Bytes(), recordSize)) return false;
+    image->bytes = std::move(result);
+    image->size = position + recordSize;
+    return true;
+}
 
+bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+}  // namespace
+
+bool AppendToBackup(const char* archiveName, const char* filePath) {
+    char archivePath[MAX_PATH];
+    if (!InstallDirPath(archiveName, archivePath, sizeof archivePath)) return false;
+    // An archive that does not exist yet is made with a fresh header and no members.
+    BackupImage image;
+    if (GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES) {
+        if (!StartImage(&image) || !WriteInstalled(archiveName, image.bytes.Bytes(), image.size)) return false;
+    } else if (!ReadWholeFile(archivePath, &image.bytes, &image.size)) {
+        return false;
+    }
     // Written anew, as everything in a folder ordinary users can write: a name there may have been
     // made a link since it was read.
-    return WriteInstalled(archiveName, result.Bytes(), position + recordSize);
+    return AddRecord(&image, filePath) && WriteInstalled(archiveName, image.bytes.Bytes(), image.size);
 }
 
 bool CollectBackup() {
@@ -144,18 +158,26 @@ bool CollectBackup() {
         return false;
     }
 
+    // The archive is put together in memory and written once, as far as it got.
     ForceDeleteInstalled(kBackupArchiveName);
+    BackupImage image;
+    if (!StartImage(&image)) return false;
+    bool complete = true;
     for (const BackupRow& row : kBackupRows) {
         // A failed copy leaves an older backup copy, if any, to be packed.
         if (row.copiedTo != nullptr) CopyInstalled(row.source, row.copiedTo);
         char packed[MAX_PATH];
         const char* name = row.copiedTo ? row.copiedTo : row.source;
-        bool added = InstallDirPath(name, packed, sizeof packed) && AppendToBackup(kBackupArchiveName, packed);
+        bool added = InstallDirPath(name, packed, sizeof packed) && AddRecord(&image, packed);
         LogLine("backup of %s%s: %s", g_state.installDir, name, added ? "packed" : "not there or not readable");
         if (!added && row.required) {
-            LogLine("backup incomplete: the earlier data is not kept");
-            return false;
+            complete = false;
+            break;
         }
+    }
+    if (!WriteInstalled(kBackupArchiveName, image.bytes.Bytes(), image.size) || !complete) {
+        LogLine("backup incomplete: the earlier data is not kept");
+        return false;
     }
     LogLine("backup taken: %s%s", g_state.installDir, kBackupArchiveName);
     return true;

@@ -12,7 +12,9 @@
 # same choices (the IMM interface), both less the prescribed pauses (the same Sleep calls: the window
 # adds none).
 #   bash bench/install.sh      (after bash scripts/dev.sh build)
-# QUOR_BENCH_RUNS sets the number of fresh machines per installer (default 5).
+# QUOR_BENCH_RUNS sets the number of fresh machines per installer (default 5). The setup program writes
+# its log (/LOG) on each run, and the figures end with the time of each step read from the logs; one
+# more install on each machine goes without the log, to show what the log costs.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 host=$root/build/host
@@ -51,30 +53,72 @@ LC_ALL=C.UTF-8 makensis -V1 "$work/peer.nsi" >/dev/null
 
 source "$root/tests/wine/env.sh"
 quor_init "$win"
+# An environment that was up already (the test run's) stays up.
+quor_env_is_up || trap '"$root/tests/wine/stop.sh" "$win" >/dev/null 2>&1' EXIT
 quor_env_up
-trap '"$root/tests/wine/stop.sh" "$win" >/dev/null 2>&1' EXIT
 
 # time_installs NAME DIR PROGRAM ARGUMENTS...: on a fresh machine, the install and then the same
 # install again; appends "ms bytes" to $work/NAME-first.times and $work/NAME-again.times, bytes being
-# what the install directory (DIR under drive_c) then holds.
+# what the install directory (DIR under drive_c) then holds. The setup program writes its log
+# (/LOG) into logs/, for the breakdown by step, and installs once more without it (NAME-nolog.times),
+# for what the log costs.
 time_installs() {
-    local name=$1 dir=$2 prefix line round
+    local name=$1 dir=$2 prefix line round words
     shift 2
     prefix=$(quor_fresh_prefix)
-    for round in first again; do
+    for round in first again nolog; do
+        words=()
+        if [ "$name" = setup ]; then
+            [ "$round" = nolog ] || words=("/LOG=C:\\$round.log")
+        else
+            [ "$round" = nolog ] && continue
+        fi
         # Programs the install starts inherit the output: keep only the timer's line.
-        line=$(quor_wine "$prefix" "$(quor_winpath "$timer")" "$@" </dev/null 2>/dev/null | tr -d '\r' |
-            grep '^ms=' || true)
+        line=$(quor_wine "$prefix" "$(quor_winpath "$timer")" "$@" "${words[@]}" </dev/null 2>/dev/null |
+            tr -d '\r' | grep '^ms=' || true)
         case "$line" in
             *" exit=0") ;;
             *) echo "bench: $name did not install ($line)" >&2; quor_drop_prefix "$prefix"; exit 1 ;;
         esac
         printf '%s %s\n' "$(printf '%s' "$line" | sed 's/^ms=\([0-9.]*\).*/\1/')" \
             "$(du -sb "$prefix/drive_c/$dir" | cut -f1)" >>"$work/$name-$round.times"
+        [ -f "$prefix/drive_c/$round.log" ] && cp "$prefix/drive_c/$round.log" "$work/logs/$round-$run.log"
     done
     quor_drop_prefix "$prefix"
 }
 
+# steps KIND...: the median milliseconds of each step of the setup's logs of that kind (first, again,
+# window), as "KIND<TAB>ORDER<TAB>STEP<TAB>MS": a step lasts from its "step:" line to the next one (or
+# the exit code); the finished page waits for a click and is left out; "backup of the earlier data"
+# lasts from the install directory's line to the last line of the backup. ORDER is where the step
+# first comes in a log.
+steps() {
+    local kind log
+    for kind in "$@"; do
+        for log in "$work/logs/$kind"-*.log; do
+            [ -f "$log" ] || continue
+            awk -v kind="$kind" '
+                { sub(/\r$/, ""); t = $2 + 0; text = $0; sub(/^[^]]*\] /, "", text) }
+                text ~ /^install directory .*earlier install directory/ { start = t }
+                text ~ /^(backup|no backup)/ && start != "" { backup = t - start }
+                text ~ /^step: / || text ~ /^exit code/ {
+                    if (current != "" && current != "finished page") add(current, t - since)
+                    current = text; sub(/^step: /, "", current); sub(/ C:.*$/, "", current); since = t
+                    if (text ~ /^exit code/) current = ""
+                }
+                function add(step, ms) { if (!(step in order)) order[step] = ++n; spent[step] += ms }
+                END {
+                    printf "%s\t0\tbackup of the earlier data\t%d\n", kind, backup
+                    for (s in spent) printf "%s\t%d\t%s\t%d\n", kind, order[s], s, spent[s]
+                }' "$log"
+        done
+    done | sort -t "$(printf '\t')" -k1,1 -k3,3 -k4,4n |
+        awk -F'\t' '{ k = $1 "\t" $3; if (k != last) flush(); last = k; v[++n] = $4; o = ($2 < o || n == 1) ? $2 : o }
+            function flush(    f) { if (!n) return; split(last, f, "\t"); print f[1] "\t" o "\t" f[2] "\t" v[int((n + 1) / 2)]; n = 0 }
+            END { flush() }'
+}
+
+mkdir -p "$work/logs"
 for run in $(seq 1 "$runs"); do
     # Alternate the order, so neither installer always runs while the other's machine is cleared.
     if [ $((run % 2)) = 1 ]; then
@@ -89,8 +133,9 @@ done
 # The window mode: one walk per fresh machine; appends "first-paint-ms install-ms" to window.times.
 for run in $(seq 1 "$runs"); do
     prefix=$(quor_fresh_prefix)
-    line=$(quor_wine "$prefix" "$(quor_winpath "$window_bench")" "$(quor_winpath "$setup")" </dev/null 2>/dev/null |
-        tr -d '\r' | grep '^first_paint_ms=' || true)
+    line=$(quor_wine "$prefix" "$(quor_winpath "$window_bench")" "$(quor_winpath "$setup")" '/LOG=C:\window.log' \
+        </dev/null 2>/dev/null | tr -d '\r' | grep '^first_paint_ms=' || true)
+    cp "$prefix/drive_c/window.log" "$work/logs/window-$run.log" 2>/dev/null || true
     quor_drop_prefix "$prefix"
     case "$line" in
         *" finished=1 exit=0") ;;
@@ -99,12 +144,12 @@ for run in $(seq 1 "$runs"); do
     printf '%s\n' "$line" | sed 's/^first_paint_ms=\([0-9.]*\) install_ms=\([0-9.]*\).*/\1 \2/' >>"$work/window.times"
 done
 
-# The setup process's own calls (it is the first process of the trace): the count and milliseconds of
-# its pauses, and the programs it starts. Under wine64 WinExec returns only when a program without a
+# The setup process's own pauses (it is the first process of the trace): their count and milliseconds;
+# and the programs it starts, from its log. Under wine64 a start returns only when a program without a
 # message queue has ended, so each start costs a whole run of the program: timed on its own on the
 # same machine afterwards (best of three), for the breakdown.
 prefix=$(quor_fresh_prefix)
-quor_wine "$prefix" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'kernel32.Sleep;kernel32.WinExec' /f \
+quor_wine "$prefix" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'kernel32.Sleep' /f \
     </dev/null >/dev/null 2>&1
 quor_wine_vars "$prefix"
 env "${QUOR_ENV[@]}" WINEDEBUG=+pid,+relay "$QUOR_WINE64" "$(quor_winpath "$setup")" setqusrf32 \
@@ -121,7 +166,7 @@ icacls_ms=$(best_run icacls.exe 'c:\Progra~1\quorel8' /SetIntegrityLevel Level: 
 setup64_ms=$(best_run 'C:\Program Files\quorel8\setupw64.exe' 'regqu32=c:\Progra~1\quorel8\')
 quor_drop_prefix "$prefix"
 setup_pid=$(grep -a -m1 -o '^[0-9a-f]*:' "$work/relay.log" | tr -d : || true)
-traced=$(grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.\(Sleep\|WinExec\)" "$work/relay.log" |
+traced=$({ grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.Sleep" "$work/relay.log"; grep -a '] started ' "$work/logs/first-1.log"; } |
     awk -v icacls_ms="$icacls_ms" -v setup64_ms="$setup64_ms" '
     function hex(text,    i, value) {
         value = 0
@@ -129,8 +174,8 @@ traced=$(grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.\(Sleep\|WinExec\)" "$w
         return value
     }
     /Call KERNEL32.Sleep\(/ { sleeps++; split($0, a, "Sleep[(]"); sleep_ms += hex(substr(a[2], 1, 8)) }
-    /Call KERNEL32.WinExec\(.*icacls/ { icacls++ }
-    /Call KERNEL32.WinExec\(.*setupw64/ { setup64++ }
+    /started .*icacls/ { icacls++ }
+    /started .*setupw64/ { setup64++ }
     END { printf "%d %d %d %d %.0f %.0f\n", sleeps, sleep_ms, icacls, setup64, icacls_ms, setup64_ms }')
 
 payload_bytes=$(du -sb "$members" | cut -f1)
@@ -141,6 +186,7 @@ summary() { sort -n "$work/$1.times" | awk '{ t[NR] = $1; b = $2 } END { print t
 column() { awk -v c="$1" '{ print $c }' "$work/window.times" | sort -n | awk '{ t[NR] = $1 } END { print t[1], t[int((NR + 1) / 2)] }'; }
 awk -v runs="$runs" -v traced="$traced" -v payload_bytes="$payload_bytes" -v payload_files="$payload_files" \
     -v setup_first="$(summary setup-first)" -v setup_again="$(summary setup-again)" \
+    -v setup_nolog="$(summary setup-nolog)" \
     -v peer_first="$(summary peer-first)" -v peer_again="$(summary peer-again)" \
     -v first_paint="$(column 1)" -v window_install="$(column 2)" '
 function row(label, times,    t) {
@@ -158,6 +204,7 @@ BEGIN {
     printf "setup.exe setqusrf32 (IMM install):\n"
     row("first install", setup_first)
     row("the same install again", setup_again)
+    row("  again, without the log", setup_nolog)
     printf "  prescribed pauses:               %d Sleep calls, %d ms\n", c[1], pause_ms
     printf "  prescribed program starts:       %d icacls (%.0f ms each), %d setupw64 (%.0f ms): about %.0f ms\n",
         c[3], c[5], c[4], c[6], starts_ms
@@ -181,3 +228,15 @@ BEGIN {
     printf "  %-32s best %.2f  median %.2f\n", "ratio window / silent", (w[1] - pause_ms) / (s[1] - pause_ms),
         (w[2] - pause_ms) / (s[2] - pause_ms)
 }'
+
+# Where the time goes: each step of the setup's logs, median milliseconds, in the order the steps come.
+steps first again window | sort -t "$(printf '\t')" -k2,2n | awk -F'\t' '
+    { ms[$3, $1] = $4; if (!($3 in seen)) { seen[$3] = 1; order[++n] = $3 } }
+    END {
+        printf "steps of the setup program, from its logs (median ms): first install / again / window\n"
+        for (i = 1; i <= n; i++) {
+            s = order[i]
+            printf "  %-34s %6s %6s %6s\n", s, (s, "first") in ms ? ms[s, "first"] : "-",
+                (s, "again") in ms ? ms[s, "again"] : "-", (s, "window") in ms ? ms[s, "window"] : "-"
+        }
+    }'

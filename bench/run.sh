@@ -39,7 +39,8 @@ members=$(od -An -tu4 -j 6 -N 4 "$archive" | tr -d ' ')
 
 source "$root/tests/wine/env.sh"
 quor_init "$win"
-trap '"$root/tests/wine/stop.sh" "$win" >/dev/null 2>&1' EXIT
+# An environment that was up already (the test run's) stays up.
+quor_env_is_up || trap '"$root/tests/wine/stop.sh" "$win" >/dev/null 2>&1' EXIT
 quor_env_up
 rm -rf "$QUOR_SHARED/drive_c/quorbench"
 windows_archive="Z:$(printf '%s' "$archive" | tr '/' '\\')"

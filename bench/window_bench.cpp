@@ -1,5 +1,6 @@
 // Times the setup program's window mode under wine64, as a user would see it (bench/install.sh runs
-// it on a fresh machine). Usage: window_bench.exe SETUP_EXE; prints
+// it on a fresh machine). Usage: window_bench.exe SETUP_EXE [WORD...] (the words go on the setup
+// program's command line); prints
 //   first_paint_ms=...  from the creation of the process to the first page painted (its ticks shown)
 //   install_ms=...      from the click that confirms page 6 to the finished page painted, less the
 //                       time the skin dialog waited for its answer
@@ -44,12 +45,13 @@ bool TicksShown(HWND window) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: window_bench SETUP_EXE\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: window_bench SETUP_EXE [WORD...]\n");
         return 2;
     }
     SetupProcess setup;
     std::wstring commandLine = L"\"" + std::wstring(argv[1]) + L"\"";
+    for (int i = 2; i < argc; ++i) commandLine += L" " + std::wstring(argv[i]);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     const double started = Now();

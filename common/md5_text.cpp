@@ -1,5 +1,5 @@
-// Md5Text and FileMd5Text over advapi32's MD5 functions, looked up by name on each call so that the
-// setup program does not depend on their export at load time. advapi32 itself is imported by the
+// Md5Text and FileMd5Text over advapi32's MD5 functions, looked up by name (once) so that the setup
+// program does not depend on their export at load time. advapi32 itself is imported by the
 // program (the registry), so it is already loaded from the System directory: it is only found, never
 // loaded by name.
 #include "common/md5_text.h"
@@ -38,11 +38,11 @@ constexpr std::size_t kUpdatePiece = 0x40000000;
 
 void Md5Text(const void* data, std::size_t length, char* text) {
     std::memset(text, 0, kDigestTextSize);
-    HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    if (advapi == nullptr) return;
-    auto init = LoadFunction<Md5InitFn>(advapi, "MD5Init");
-    auto update = LoadFunction<Md5UpdateFn>(advapi, "MD5Update");
-    auto final = LoadFunction<Md5FinalFn>(advapi, "MD5Final");
+    // advapi32 stays loaded for the process's life: the functions are looked up once.
+    static const HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    static const auto init = advapi ? LoadFunction<Md5InitFn>(advapi, "MD5Init") : nullptr;
+    static const auto update = advapi ? LoadFunction<Md5UpdateFn>(advapi, "MD5Update") : nullptr;
+    static const auto final = advapi ? LoadFunction<Md5FinalFn>(advapi, "MD5Final") : nullptr;
     if (init == nullptr || update == nullptr || final == nullptr) return;
 
     Md5Context context = {};

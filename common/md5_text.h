@@ -4,8 +4,7 @@
 #include <cstddef>
 
 // Writes the 34-byte digest text of the data into text. advapi32's MD5Init, MD5Update and MD5Final
-// are looked up by name for each digest; when they cannot be had the text is left empty (all 34 bytes
-// NUL).
+// are looked up by name; when they cannot be had the text is left empty (all 34 bytes NUL).
 void Md5Text(const void* data, std::size_t length, char* text);
 
 // Reads the whole file and writes its digest text; returns the number of bytes read. A file that

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/install_log.h"
+#include "common/progress.h"
 
 namespace {
 
@@ -69,6 +70,7 @@ bool HasVisibleWindowStation() {
 }
 
 int ShowMessageA(const char* text, const char* caption, UINT style) {
+    FlushProgress();
     int answer;
     if (g_suppressed) {
         answer = DefaultAnswer(style);
@@ -84,6 +86,7 @@ int ShowMessageA(const char* text, const char* caption, UINT style) {
 }
 
 int ShowMessageW(const wchar_t* text, const wchar_t* caption, UINT style) {
+    FlushProgress();
     int answer;
     if (g_suppressed) {
         answer = DefaultAnswer(style);

@@ -22,3 +22,10 @@ void RepaintInstallPage();
 
 // Moves the progress step on and shows it.
 void AdvanceProgress(int steps = 1);
+
+// Moves the progress step on and shows it when the bar was last drawn 25 ms ago or earlier: for a
+// run of many quick steps (the members of an archive), whose every drawing would cost a round trip
+// to the display for a change the eye cannot follow. FlushProgress draws what is owed; a message
+// box does so before it shows.
+void AdvanceProgressSoon();
+void FlushProgress();

@@ -70,6 +70,7 @@ bool ChecksAllowInstall() {
 }  // namespace
 
 void RunInstallSequence(SkinChooser chooseSkin) {
+    LogLine("step: checks before the install");
     g_state.currentPage = 7;
     g_state.progressStep = 0;
     g_state.progressTotal = kInstallProgressTotal;
@@ -95,6 +96,7 @@ void RunInstallSequence(SkinChooser chooseSkin) {
     }
 
     if (Is64BitSystem()) {
+        LogLine("step: finished page");
         ShowFinishedPage();
         if (g_state.interfaceChoice == kInterfaceImm) {
             SetTimer(g_state.mainWindow, kInstallTimerId, kInstallTimerMs, nullptr);

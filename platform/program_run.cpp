@@ -1,6 +1,8 @@
 // Program starts and the library search (see program_run.h).
 #include "platform/program_run.h"
 
+#include <cstring>
+
 #include "common/handles.h"
 #include "common/install_log.h"
 #include "common/text.h"
@@ -42,6 +44,27 @@ void AppendAsText(const char* chunk, DWORD size, bool* pendingReturn, char* outp
     output[*length] = '\0';
 }
 
+// Whether the program file is built for the console subsystem (its PE header says so).
+bool IsConsoleProgram(const char* program) {
+    constexpr DWORD kHeaderBytes = 1024;
+    constexpr DWORD kPeHeaderOffset = 0x3C;
+    constexpr DWORD kSubsystemOffset = 4 + 20 + 68;  // signature, file header, then the field itself
+    UniqueHandle file(CreateFileA(program, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  0, nullptr));
+    unsigned char header[kHeaderBytes];
+    DWORD read = 0;
+    if (!file || !ReadFile(file.Get(), header, sizeof header, &read, nullptr) || read < kPeHeaderOffset + 4) {
+        return false;
+    }
+    DWORD pe = header[kPeHeaderOffset] | header[kPeHeaderOffset + 1] << 8 | header[kPeHeaderOffset + 2] << 16 |
+               static_cast<DWORD>(header[kPeHeaderOffset + 3]) << 24;
+    if (read < kSubsystemOffset + 2 || pe > read - kSubsystemOffset - 2 || std::memcmp(header + pe, "PE\0\0", 4) != 0) {
+        return false;
+    }
+    WORD subsystem = static_cast<WORD>(header[pe + kSubsystemOffset] | header[pe + kSubsystemOffset + 1] << 8);
+    return subsystem == IMAGE_SUBSYSTEM_WINDOWS_CUI;
+}
+
 }  // namespace
 
 void LimitLibrarySearch() {
@@ -69,7 +92,9 @@ bool StartProgram(const char* program, const char* commandLine, WORD show) {
     if (!Start(program, commandLine, &startup, FALSE, &info)) return false;
     UniqueHandle process(info.hProcess);
     UniqueHandle thread(info.hThread);
-    WaitForInputIdle(process.Get(), kReadyTimeoutMs);
+    // Windows returns at once for a console program, which has no input to become ready for; Wine
+    // waits for its end instead, which would make the start of icacls cost its whole run.
+    if (!IsConsoleProgram(program)) WaitForInputIdle(process.Get(), kReadyTimeoutMs);
     return true;
 }
 

@@ -20,7 +20,7 @@ bool SystemProgramPath(const char* name, char* path, std::size_t capacity);
 
 // Starts program (a full path) with the command line as given (its first word is what the program
 // sees as its name), shown with show, and waits as WinExec does until it is ready for input (at most
-// 30 seconds), not for its end. False when it could not be started.
+// 30 seconds; a console program at once), not for its end. False when it could not be started.
 bool StartProgram(const char* program, const char* commandLine, WORD show);
 
 // Starts program with the arguments after its quoted path and waits up to timeoutMs for it to end.

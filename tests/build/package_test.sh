@@ -71,9 +71,8 @@ package good && [ "$(cat out.txt)" = "$first" ] || fail "a second run differs: $
 # The x86_64 program installs the folder's bytes, and its uninstaller removes the added files too.
 source "$root/tests/wine/env.sh"
 quor_init "$build" && quor_env_up || exit 1
-prefix=$(mktemp -d "$QW/fresh.XXXXXX") && cp -a "$QUOR_TEMPLATE/." "$prefix/" || exit 1
-trap 'quor_stop_server "$prefix"; rm -rf "$prefix"' EXIT
-quor_start_server "$prefix"
+prefix=$(quor_fresh_prefix) || exit 1
+trap 'quor_drop_prefix "$prefix"' EXIT
 installed="$prefix/drive_c/Program Files/quorel8"
 quor_wine "$prefix" "$(quor_winpath "$trees/x86_64/setup.exe")" setqusrf32 || fail "the silent install ended with $?"
 for pair in quwbzg.txt:"$installed/quwbzg.txt" quorel64.ime:"$prefix/drive_c/windows/system32/quorel4.ime" \

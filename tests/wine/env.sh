@@ -132,6 +132,19 @@ quor_env_up() {
     exec 9>&-
 }
 
+# quor_fresh_prefix: prints the path of a new pristine copy of the template prefix, with its own
+# persistent server running; quor_drop_prefix PREFIX stops that server and removes the copy.
+quor_fresh_prefix() {
+    local prefix
+    prefix=$(mktemp -d "$QW/fresh.XXXXXX") && cp -a "$QUOR_TEMPLATE/." "$prefix/" || return 1
+    quor_start_server "$prefix"
+    printf '%s\n' "$prefix"
+}
+quor_drop_prefix() { quor_stop_server "$1"; rm -rf "$1"; }
+
+# quor_env_is_up: whether the environment is up (a benchmark run from ctest leaves it so).
+quor_env_is_up() { [ -f "$QW/ready" ] && quor_xvfb_running; }
+
 # quor_env_down: stops every wineserver and the Xvfb that quor_env_up started, removes the prefixes.
 quor_env_down() {
     exec 9>"$QW/lock"

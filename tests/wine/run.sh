@@ -13,9 +13,8 @@ quor_env_up || exit 1
 prefix=$QUOR_SHARED
 case ",${QUOR_RUN_OPTIONS:-}," in *,cp950,*) export QUOR_CODEPAGE=950 ;; esac
 case ",${QUOR_RUN_OPTIONS:-}," in *,fresh,*)
-    prefix=$(mktemp -d "$QW/fresh.XXXXXX") && cp -a "$QUOR_TEMPLATE/." "$prefix/" || exit 1
-    trap 'quor_stop_server "$prefix"; rm -rf "$prefix"' EXIT
-    quor_start_server "$prefix" ;;
+    prefix=$(quor_fresh_prefix) || exit 1
+    trap 'quor_drop_prefix "$prefix"' EXIT ;;
 esac
 
 # Wine now and then fails to start a program at all: it ends at once with a failure status and has
