@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -75,55 +76,99 @@ bool FindAppendPosition(const unsigned char* archive, std::size_t size, const ch
     return true;
 }
 
-// A backup archive put together in memory: its bytes so far, a whole archive at every step.
-struct BackupImage {
-    LockedGlobalMemory bytes;
-    std::size_t size = 0;
+// A backup archive put together in memory: its bytes so far (a whole archive at every step) in a block
+// that grows by doubling, and the compressor, made once and reset for each record: each record's
+// bytes are what zlib's compress gives at the default level.
+class BackupImage {
+public:
+    BackupImage() = default;
+    BackupImage(const BackupImage&) = delete;
+    BackupImage& operator=(const BackupImage&) = delete;
+    ~BackupImage() {
+        if (compressorReady_) deflateEnd(&compressor_);
+    }
+
+    bool Start() {
+        if (!Reserve(kArchiveHeaderSize)) return false;
+        WriteArchiveHeader(bytes_.Bytes(), ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
+        size_ = kArchiveHeaderSize;
+        return true;
+    }
+
+    // Takes an archive read from a file as the image so far.
+    bool Load(const char* path) {
+        LockedGlobalMemory read;
+        std::size_t length = 0;
+        if (!ReadWholeFile(path, &read, &length) || !Reserve(length)) return false;
+        std::memcpy(bytes_.Bytes(), read.Bytes(), length);
+        size_ = length;
+        return true;
+    }
+
+    // Adds the file as the archive's next record. False, with the image as it was, when its name is
+    // there already or the image is no whole archive, or the file cannot be read or compressed into
+    // its room (as many bytes as the file, but at least 8 KiB).
+    bool Add(const char* filePath) {
+        char name[kBackupNameLimit + 1];
+        std::size_t position = 0;
+        if (!MemberNameOf(filePath, name, sizeof name) || !FindAppendPosition(bytes_.Bytes(), size_, name, &position)) {
+            return false;
+        }
+        LockedGlobalMemory file;
+        std::size_t length = 0;
+        if (!ReadWholeFile(filePath, &file, &length)) return false;
+        char digest[kDigestTextSize];
+        Md5Text(file.Data(), length, digest);
+
+        std::size_t room = length > kMinimumCompressRoom ? length : kMinimumCompressRoom;
+        if (!Reserve(position + kDigestRecordHeadSize + room) || !ResetCompressor()) return false;
+        unsigned char* head = bytes_.Bytes() + position;
+        compressor_.next_in = file.Bytes();
+        compressor_.avail_in = static_cast<uInt>(length);
+        compressor_.next_out = head + kDigestRecordHeadSize;
+        compressor_.avail_out = static_cast<uInt>(room);
+        if (length > UINT_MAX || room > UINT_MAX || deflate(&compressor_, Z_FINISH) != Z_STREAM_END ||
+            compressor_.total_out == 0) {
+            return false;
+        }
+        std::uint32_t compressedLength = static_cast<std::uint32_t>(compressor_.total_out);
+        if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, compressedLength, head) != WriteProblem::kNone) {
+            return false;
+        }
+        std::size_t recordSize = kDigestRecordHeadSize + compressedLength;
+        if (!CountRecordInHeader(bytes_.Bytes(), recordSize)) return false;
+        size_ = position + recordSize;
+        return true;
+    }
+
+    const unsigned char* Bytes() const { return bytes_.Bytes(); }
+    std::size_t Size() const { return size_; }
+
+private:
+    // Room for needed bytes, the image so far kept.
+    bool Reserve(std::size_t needed) {
+        if (needed <= capacity_) return true;
+        std::size_t capacity = capacity_ * 2 > needed ? capacity_ * 2 : needed;
+        LockedGlobalMemory larger;
+        if (!larger.Allocate(GMEM_FIXED, capacity)) return false;
+        if (size_ > 0) std::memcpy(larger.Bytes(), bytes_.Bytes(), size_);
+        bytes_ = std::move(larger);
+        capacity_ = capacity;
+        return true;
+    }
+
+    bool ResetCompressor() {
+        if (compressorReady_) return deflateReset(&compressor_) == Z_OK;
+        compressorReady_ = deflateInit(&compressor_, Z_DEFAULT_COMPRESSION) == Z_OK;
+        return compressorReady_;
+    }
+
+    LockedGlobalMemory bytes_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    z_stream compressor_{};
+    bool compressorReady_ = false;
 };
-
-bool StartImage(BackupImage* image) {
-    if (!image->bytes.Allocate(GMEM_FIXED, kArchiveHeaderSize)) return false;
-    WriteArchiveHeader(image->bytes.Bytes(), ArchiveVariant::kDigest, kArchiveHeaderSize, 0);
-    image->size = kArchiveHeaderSize;
-    return true;
-}
-
-// Adds the file as the archive's next record. False, with the image as it was, when its name is there
-// already or the image is no whole archive, or the file cannot be read or compressed into its room.
-bool AddRecord(BackupImage* image, const char* filePath) {
-    char name[kBackupNameLimit + 1];
-    std::size_t position = 0;
-    if (!MemberNameOf(filePath, name, sizeof name) ||
-        !FindAppendPosition(image->bytes.Bytes(), image->size, name, &position)) {
-        return false;
-    }
-    LockedGlobalMemory file;
-    std::size_t length = 0;
-    if (!ReadWholeFile(filePath, &file, &length)) return false;
-    char digest[kDigestTextSize];
-    Md5Text(file.Data(), length, digest);
-
-    // The archive as it will be: its records so far, then the new record's head and compressed form,
-    // which may take as many bytes as the file but at least 8 KiB.
-    uLongf compressedLength = static_cast<uLongf>(length > kMinimumCompressRoom ? length : kMinimumCompressRoom);
-    LockedGlobalMemory result;
-    if (!result.Allocate(GMEM_FIXED, position + kDigestRecordHeadSize + compressedLength)) return false;
-    std::memcpy(result.Bytes(), image->bytes.Bytes(), position);
-    unsigned char* head = result.Bytes() + position;
-    if (compress(head + kDigestRecordHeadSize, &compressedLength, file.Bytes(), static_cast<uLong>(length)) != Z_OK ||
-        compressedLength == 0) {
-        return false;
-    }
-    if (BuildRecordHead(ArchiveVariant::kDigest, name, digest, static_cast<std::uint32_t>(compressedLength), head) !=
-        WriteProblem::kNone) {
-        return false;
-    }
-    std::size_t recordSize = kDigestRecordHeadSize + compressedLength;
-    if (!CountRecordInHeader(result.Bytes(), recordSize)) return false;
-    image->bytes = std::move(result);
-    image->size = position + recordSize;
-    return true;
-}
 
 bool SameDirectory(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
@@ -135,13 +180,13 @@ bool AppendToBackup(const char* archiveName, const char* filePath) {
     // An archive that does not exist yet is made with a fresh header and no members.
     BackupImage image;
     if (GetFileAttributesA(archivePath) == INVALID_FILE_ATTRIBUTES) {
-        if (!StartImage(&image) || !WriteInstalled(archiveName, image.bytes.Bytes(), image.size)) return false;
-    } else if (!ReadWholeFile(archivePath, &image.bytes, &image.size)) {
+        if (!image.Start() || !WriteInstalled(archiveName, image.Bytes(), image.Size())) return false;
+    } else if (!image.Load(archivePath)) {
         return false;
     }
     // Written anew, as everything in a folder ordinary users can write: a name there may have been
     // made a link since it was read.
-    return AddRecord(&image, filePath) && WriteInstalled(archiveName, image.bytes.Bytes(), image.size);
+    return image.Add(filePath) && WriteInstalled(archiveName, image.Bytes(), image.Size());
 }
 
 bool CollectBackup() {
@@ -161,21 +206,21 @@ bool CollectBackup() {
     // The archive is put together in memory and written once, as far as it got.
     ForceDeleteInstalled(kBackupArchiveName);
     BackupImage image;
-    if (!StartImage(&image)) return false;
+    if (!image.Start()) return false;
     bool complete = true;
     for (const BackupRow& row : kBackupRows) {
         // A failed copy leaves an older backup copy, if any, to be packed.
         if (row.copiedTo != nullptr) CopyInstalled(row.source, row.copiedTo);
         char packed[MAX_PATH];
         const char* name = row.copiedTo ? row.copiedTo : row.source;
-        bool added = InstallDirPath(name, packed, sizeof packed) && AddRecord(&image, packed);
+        bool added = InstallDirPath(name, packed, sizeof packed) && image.Add(packed);
         LogLine("backup of %s%s: %s", g_state.installDir, name, added ? "packed" : "not there or not readable");
         if (!added && row.required) {
             complete = false;
             break;
         }
     }
-    if (!WriteInstalled(kBackupArchiveName, image.bytes.Bytes(), image.size) || !complete) {
+    if (!WriteInstalled(kBackupArchiveName, image.Bytes(), image.Size()) || !complete) {
         LogLine("backup incomplete: the earlier data is not kept");
         return false;
     }

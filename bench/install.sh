@@ -12,7 +12,8 @@
 # same choices (the IMM interface), both less the prescribed pauses (the same Sleep calls: the window
 # adds none).
 #   bash bench/install.sh      (after bash scripts/dev.sh build)
-# QUOR_BENCH_RUNS sets the number of fresh machines per installer (default 5). The setup program writes
+# QUOR_BENCH_RUNS sets the number of fresh machines per installer (default 5); QUOR_BENCH_SETUP names
+# another setup.exe to time. The setup program writes
 # its log (/LOG) on each run, and the figures end with the time of each step read from the logs; one
 # more install on each machine goes without the log, to show what the log costs.
 set -euo pipefail
@@ -22,7 +23,8 @@ win=$root/build/mingw64
 work=$root/build/bench-install
 runs=${QUOR_BENCH_RUNS:-5}
 members=$work/members
-setup=$win/app/setup.exe
+# QUOR_BENCH_SETUP times another build's setup.exe (an earlier version, say) with this build's tools.
+setup=${QUOR_BENCH_SETUP:-$win/app/setup.exe}
 timer=$win/bench/install_timer.exe
 window_bench=$win/bench/window_bench.exe
 for program in "$setup" "$timer" "$window_bench"; do
@@ -166,7 +168,7 @@ icacls_ms=$(best_run icacls.exe 'c:\Progra~1\quorel8' /SetIntegrityLevel Level: 
 setup64_ms=$(best_run 'C:\Program Files\quorel8\setupw64.exe' 'regqu32=c:\Progra~1\quorel8\')
 quor_drop_prefix "$prefix"
 setup_pid=$(grep -a -m1 -o '^[0-9a-f]*:' "$work/relay.log" | tr -d : || true)
-traced=$({ grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.Sleep" "$work/relay.log"; grep -a '] started ' "$work/logs/first-1.log"; } |
+traced=$({ grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.Sleep" "$work/relay.log"; grep -a '] started ' "$work/logs/first-1.log" 2>/dev/null || true; } |
     awk -v icacls_ms="$icacls_ms" -v setup64_ms="$setup64_ms" '
     function hex(text,    i, value) {
         value = 0

@@ -33,36 +33,63 @@ Fn LoadFunction(HMODULE library, const char* name) {
 
 // MD5Update takes a 32-bit length; larger blocks go in pieces.
 constexpr std::size_t kUpdatePiece = 0x40000000;
+constexpr DWORD kFileChunk = 65536;
+
+// The three functions, looked up once: advapi32 stays loaded for the process's life.
+struct Md5Functions {
+    Md5InitFn init;
+    Md5UpdateFn update;
+    Md5FinalFn final;
+};
+
+const Md5Functions* Functions() {
+    static const Md5Functions functions = [] {
+        HMODULE advapi = GetModuleHandleA("advapi32.dll");
+        if (advapi == nullptr) return Md5Functions{};
+        return Md5Functions{LoadFunction<Md5InitFn>(advapi, "MD5Init"), LoadFunction<Md5UpdateFn>(advapi, "MD5Update"),
+                            LoadFunction<Md5FinalFn>(advapi, "MD5Final")};
+    }();
+    return functions.init && functions.update && functions.final ? &functions : nullptr;
+}
+
+void Update(const Md5Functions* md5, Md5Context* context, const unsigned char* bytes, std::size_t length) {
+    while (length > 0) {
+        std::size_t piece = length < kUpdatePiece ? length : kUpdatePiece;
+        md5->update(context, bytes, static_cast<unsigned int>(piece));
+        bytes += piece;
+        length -= piece;
+    }
+}
 
 }  // namespace
 
 void Md5Text(const void* data, std::size_t length, char* text) {
     std::memset(text, 0, kDigestTextSize);
-    // advapi32 stays loaded for the process's life: the functions are looked up once.
-    static const HMODULE advapi = GetModuleHandleA("advapi32.dll");
-    static const auto init = advapi ? LoadFunction<Md5InitFn>(advapi, "MD5Init") : nullptr;
-    static const auto update = advapi ? LoadFunction<Md5UpdateFn>(advapi, "MD5Update") : nullptr;
-    static const auto final = advapi ? LoadFunction<Md5FinalFn>(advapi, "MD5Final") : nullptr;
-    if (init == nullptr || update == nullptr || final == nullptr) return;
-
+    const Md5Functions* md5 = Functions();
+    if (md5 == nullptr) return;
     Md5Context context = {};
-    init(&context);
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    while (length > 0) {
-        std::size_t piece = length < kUpdatePiece ? length : kUpdatePiece;
-        update(&context, bytes, static_cast<unsigned int>(piece));
-        bytes += piece;
-        length -= piece;
-    }
-    final(&context);
+    md5->init(&context);
+    Update(md5, &context, static_cast<const unsigned char*>(data), length);
+    md5->final(&context);
     FormatDigestText(context.digest, text);
 }
 
 std::size_t FileMd5Text(const char* path, char* text) {
     std::memset(text, 0, kDigestTextSize);
-    LockedGlobalMemory block;
-    std::size_t read = 0;
-    if (!ReadWholeFile(path, &block, &read)) return 0;
-    Md5Text(block.Data(), read, text);
-    return read;
+    const Md5Functions* md5 = Functions();
+    UniqueHandle file = OpenPlainFile(path);
+    if (md5 == nullptr || !file) return 0;
+    // Read piece by piece through one buffer: a whole large file would cost a block of its size.
+    Md5Context context = {};
+    md5->init(&context);
+    unsigned char chunk[kFileChunk];
+    std::size_t total = 0;
+    for (DWORD read = 0;; total += read) {
+        if (!ReadFile(file.Get(), chunk, sizeof chunk, &read, nullptr)) return 0;
+        if (read == 0) break;
+        Update(md5, &context, chunk, read);
+    }
+    md5->final(&context);
+    FormatDigestText(context.digest, text);
+    return total;
 }
