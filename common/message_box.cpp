@@ -69,34 +69,38 @@ bool HasVisibleWindowStation() {
            (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
-int ShowMessageA(const char* text, const char* caption, UINT style) {
+namespace {
+
+// The answer: the default where nobody could give one, else the user's, or the test's script.
+template <typename Show, typename Record>
+int Answer(UINT style, Show show, Record record) {
     FlushProgress();
-    int answer;
-    if (g_suppressed) {
-        answer = DefaultAnswer(style);
-    } else if (g_recorder == nullptr) {
-        answer = MessageBoxA(nullptr, text, caption, style);
-    } else {
-        g_recorder->shown.push_back(RecordedMessage{false, text ? text : "", caption ? caption : "",
-                                                    std::wstring(), std::wstring(), style});
-        answer = NextAnswer();
-    }
+    if (g_suppressed) return DefaultAnswer(style);
+    if (g_recorder == nullptr) return show();
+    record();
+    return NextAnswer();
+}
+
+}  // namespace
+
+int ShowMessageA(const char* text, const char* caption, UINT style) {
+    int answer = Answer(
+        style, [&] { return MessageBoxA(nullptr, text, caption, style); },
+        [&] {
+            g_recorder->shown.push_back(RecordedMessage{false, text ? text : "", caption ? caption : "",
+                                                        std::wstring(), std::wstring(), style});
+        });
     LogBox(Widened(caption), Widened(text), answer);
     return answer;
 }
 
 int ShowMessageW(const wchar_t* text, const wchar_t* caption, UINT style) {
-    FlushProgress();
-    int answer;
-    if (g_suppressed) {
-        answer = DefaultAnswer(style);
-    } else if (g_recorder == nullptr) {
-        answer = MessageBoxW(nullptr, text, caption, style);
-    } else {
-        g_recorder->shown.push_back(RecordedMessage{true, std::string(), std::string(), text ? text : L"",
-                                                    caption ? caption : L"", style});
-        answer = NextAnswer();
-    }
+    int answer = Answer(
+        style, [&] { return MessageBoxW(nullptr, text, caption, style); },
+        [&] {
+            g_recorder->shown.push_back(RecordedMessage{true, std::string(), std::string(), text ? text : L"",
+                                                        caption ? caption : L"", style});
+        });
     LogBox(caption ? caption : L"", text ? text : L"", answer);
     return answer;
 }
