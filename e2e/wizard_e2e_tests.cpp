@@ -196,10 +196,18 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
         for (int i : {0, 1}) hosts[i].Close();
     }
     int barWidth = -1;
+    // While the install runs the install directory holds the folder that pins it; after, it is gone.
+    auto pinned = [] {
+        WIN32_FIND_DATAA found;
+        UniqueFindHandle find(FindFirstFileA((kDir + "~qupin*").c_str(), &found));
+        return find.Valid() && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    bool pinnedDuringInstall = false;
     Click(kNextPoint);
     boxes = Boxes([&](const MessageBoxInfo& box) {
         if (box.yesNo) barWidth = Count(CaptureWindow(window), kBar, 30, 204, 400, 205);
         if (GetDlgItem(box.window, kSkinDialogOkButton) == nullptr) return DefaultAnswer(box);
+        pinnedDuringInstall = pinned();
         window_.Close();
         Click(kExitPoint);
         AnswerMessageBox(box.window, 106);  // the dual window
@@ -245,6 +253,7 @@ TEST_P(WizardWalk, FromTheFirstClickToTheLast) {
         }
     }
     EXPECT_EQ(setup_.Wait(10000), 0u);
+    EXPECT_TRUE(pinnedDuringInstall && !pinned());
     // The window's log: its mode, the install's boxes with the answers they got, the exit code last.
     const std::vector<std::wstring> log = ProgramLogW("C:\\quortest\\setup.log");
     EXPECT_TRUE(log.size() > 2 && log[2] == L"run mode: window" && log.back() == L"exit code 0");
