@@ -90,6 +90,14 @@ void LogTextW(const wchar_t* prefix, const wchar_t* text) {
     if (g_log) WriteLineW(prefix, text);
 }
 
+std::wstring WidenForLog(const char* text) {
+    if (text == nullptr) return std::wstring();
+    std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), L'\0');
+    if (!wide.empty()) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), static_cast<int>(wide.size()));
+    if (!wide.empty()) wide.pop_back();
+    return wide;
+}
+
 void CloseLog(int exitCode) {
     LogLine("exit code %d", exitCode);
     g_log.Reset();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 // Finds the word "/LOG=" (in any capitals, anywhere on the command line) and copies the path after
 // it, up to the next blank or, when the path or the whole word opens with a double quote
@@ -23,6 +24,9 @@ bool LogIsOpen();
 // wide form UTF-16 text as it stands.
 void LogLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void LogTextW(const wchar_t* prefix, const wchar_t* text);
+
+// Narrow text in the program's code page as UTF-16, for a line built of several texts (nullptr: "").
+std::wstring WidenForLog(const char* text);
 
 // Writes the exit code as the last line and closes the log.
 void CloseLog(int exitCode);

@@ -47,13 +47,6 @@ void LogBox(const std::wstring& caption, std::wstring text, int answer) {
     LogTextW(L"message box ", line.c_str());
 }
 
-std::wstring Widened(const char* text) {
-    std::wstring wide(text ? MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0) : 0, L'\0');
-    if (!wide.empty()) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), static_cast<int>(wide.size()));
-    if (!wide.empty()) wide.pop_back();
-    return wide;
-}
-
 }  // namespace
 
 void InstallMessageRecorder(MessageRecorder* recorder) { g_recorder = recorder; }
@@ -90,7 +83,7 @@ int ShowMessageA(const char* text, const char* caption, UINT style) {
             g_recorder->shown.push_back(RecordedMessage{false, text ? text : "", caption ? caption : "",
                                                         std::wstring(), std::wstring(), style});
         });
-    LogBox(Widened(caption), Widened(text), answer);
+    LogBox(WidenForLog(caption), WidenForLog(text), answer);
     return answer;
 }
 

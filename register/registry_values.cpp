@@ -35,19 +35,12 @@ void LogValue(HKEY key, const std::wstring& name, const std::wstring& data) {
     LogTextW(L"registry ", line.c_str());
 }
 
-std::wstring Widened(const char* text) {
-    std::wstring wide(MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), static_cast<int>(wide.size()));
-    if (!wide.empty()) wide.pop_back();
-    return wide;
-}
-
 }  // namespace
 
 LONG SetStringValueA(HKEY key, const char* name, const char* text) {
     LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                                  static_cast<DWORD>(std::strlen(text)));
-    if (LogIsOpen()) LogValue(key, Widened(name ? name : ""), L"\"" + Widened(text) + L"\"");
+    if (LogIsOpen()) LogValue(key, WidenForLog(name), L"\"" + WidenForLog(text) + L"\"");
     return result;
 }
 
