@@ -5,8 +5,11 @@
 // the settings files. One walk starts setup.exe from a folder where an ordinary user has put programs
 // under system names beside it, and in the earlier install directory: none of them may run.
 #include <algorithm>
+#include <cctype>
+#include <functional>
 
 #include "tests/support/command_log.h"
+#include "install/install_sequence.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/text_service_fixture.h"
 #include "tools/walker/setup_driver.h"
@@ -76,13 +79,13 @@ std::string Acp(const wchar_t* text) {
 }
 
 // The earlier install: its path file, user data and a user record with no terminators.
+const char* const kEarlierData[] = {"quorpyck.quh", "quszsj43.quh", "qfontset.quh", "qwbzlcz1.quh", "quwbcmxz.quh",
+                                    "qudhzcm.quh",  "quordhz.quh",  "qugbkhz.quh",  "quordwdw.txt", "quorzdym.quh",
+                                    "qupyzdym.quh", "quwbpy.txt",   "quorynhz.txt", "quorzdfh.quh", "userck.txt"};
 void MakeEarlierInstall() {
     CreateDirectoryA(kDir.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(WindowsDir() + "\\quorpat8.quh", kDir));
-    for (const char* name : {"quorpyck.quh", "quszsj43.quh", "qfontset.quh", "qwbzlcz1.quh", "quwbcmxz.quh",
-                             "qudhzcm.quh", "quordhz.quh", "qugbkhz.quh", "quordwdw.txt", "quorzdym.quh",
-                             "qupyzdym.quh", "quwbpy.txt", "quorynhz.txt", "quorzdfh.quh", "userck.txt"})
-        ASSERT_TRUE(WriteFileBytes(kDir + name, std::string("earlier ") + name));
+    for (const char* name : kEarlierData) ASSERT_TRUE(WriteFileBytes(kDir + name, std::string("earlier ") + name));
     std::string record(600, 'A');
     record.replace(50, 12, std::string("13912345678\0", 12));
     ASSERT_TRUE(WriteFileBytes(kDir + "quyhgl0.dat", record));
@@ -295,5 +298,99 @@ void PrintTo(const Walk& walk, std::ostream* out) { *out << walk.name; }
 
 INSTANTIATE_TEST_SUITE_P(Rows, WizardWalk, testing::ValuesIn(kWalks),
                          [](const testing::TestParamInfo<Walk>& info) { return std::string(info.param.name); });
+
+// Every way out of the wizard and the answers to the install's questions, each row on a fresh machine
+// (Windows 10; Windows 7 for the IMM interface). The clicks: i the IMM option, n Next, x Exit (capitals:
+// the right button), c the close box, u the user information typed, m the same with a mobile number
+// the rules refuse. Then the boxes they bring, in order ("caption: text", the row's text being a part of the
+// box's), whether the finish sequence ran (its step in the log) and whether the machine holds the
+// install: from pages 0, 1 and 6 nothing is installed; from the finished pages either button runs the
+// finish sequence; the earlier data left out is no longer anywhere.
+struct WayOut {
+    const char* name;
+    bool imm, hosts, reinstall;  // hosts: two programs that use the input method are open
+    const char* clicks;
+    std::vector<std::wstring> boxes;
+    bool installed, finished;
+    int answer = IDYES;  // to every question
+};
+
+const std::wstring kSkinBox = L"智能岚石皮肤及窗口模式选择: ", kDoneBox = std::wstring(L"智能岚石: ") + kInstallDoneText;
+const std::wstring kUsedBox = L"智能岚石: 智能岚石安装软件检测到有下列 2 个软件在使用智能岚石输入法";
+
+const WayOut kWaysOut[] = {
+    {"ExitOnTheFirstPage", false, false, false, "X", {}, false, false},
+    {"ExitOnTheUserPageAfterARefusal", false, false, false, "nmnx", {L"智能岚石安装: 请正确输入你的手机号码！"},
+     false, false},
+    {"ExitOnTheInstallPageAfterProgramsUseTheInputMethodTwice", true, true, false, "inunnnX", {kUsedBox, kUsedBox},
+     false, false},
+    {"ExitOnTheFinishedPage", false, false, false, "nunnx", {kSkinBox, kDoneBox}, true, true},
+    {"ExitWithTheRightButtonOnPageNine", false, false, false, "nunnnX", {kSkinBox, kDoneBox}, true, true},
+    {"ReinstallWithoutTheEarlierData", false, false, true, "nunnc",
+     {L"智能岚石安装: 检测到安装目录下有智能岚石以前的词组等数据文件，是否保留？", kSkinBox}, true, false, IDNO},
+};
+
+class WizardWayOut : public testing::TestWithParam<WayOut> {};
+
+TEST_P(WizardWayOut, EndsAsTheUserChose) {
+    const WayOut& row = GetParam();
+    if (GetOEMCP() == 950) GTEST_SKIP() << "the ways out do not depend on the code page";
+    SetProgramWindowsVersion(L"setup.exe", row.imm ? L"win7" : L"win10");
+    if (row.reinstall) MakeEarlierInstall();
+    SetupProcess hosts[2], setup;
+    for (int i = 0; i < (row.hosts ? 2 : 0); ++i)
+        StartProgram(HostPath(QUOR_IME_HOST), L"UITAVO owned - Editor" + std::to_wstring(i), &hosts[i]);
+    CreateDirectoryA("C:\\quortest", nullptr);
+    ASSERT_TRUE(StartProgram(HostPath(QUOR_SETUP_EXE), L"/log=C:\\quortest\\setup.log", &setup));
+    SetupWindow window;
+    ASSERT_TRUE(window.Attach(&setup));
+    std::vector<MessageBoxInfo> boxes;
+    for (const char* click = row.clicks; *click != '\0'; ++click) {
+        if (*click == 'u' || *click == 'm') {
+            window.Type(kMobileEditY, *click == 'u' ? L"13812345678" : L"23812345678");
+            window.Type(kNameEditY, L"王小明");
+            window.Type(kPasswordEditY, L"abc123");
+            continue;
+        }
+        if (*click == 'c') {
+            window.Close();
+        } else {
+            const POINT point = *click == 'i' ? kImmPoint : std::tolower(*click) == 'n' ? kNextPoint : kExitPoint;
+            window.Click(point.x, point.y, std::isupper(*click) != 0);
+        }
+        EXPECT_TRUE(window.Settle(&boxes, [&](const MessageBoxInfo& box) { return box.yesNo ? row.answer : DefaultAnswer(box); }))
+            << *click;
+    }
+    EXPECT_EQ(setup.Wait(10000), 0u);
+    std::vector<std::wstring> seen;
+    for (const MessageBoxInfo& box : boxes) {
+        seen.push_back(box.caption + L": " + box.text);
+        const std::size_t i = seen.size() - 1;
+        if (i < row.boxes.size() && seen[i].find(row.boxes[i]) != std::wstring::npos) seen[i] = row.boxes[i];
+    }
+    EXPECT_EQ(seen, row.boxes);
+    const std::vector<std::wstring> log = ProgramLogW("C:\\quortest\\setup.log");
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"step: report and text-service check"), row.finished ? 1 : 0);
+    EXPECT_TRUE(!log.empty() && log.back() == L"exit code 0");
+
+    for (const std::string& path : {kDir + "wbpybz.quh", kDir + "quortavo.exe", WindowsDir() + "\\quordel8.exe"})
+        EXPECT_EQ(FileExists(path), row.installed) << path;
+    EXPECT_EQ(KeyPresent(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\quorrwb8"),
+              row.installed);
+    if (!row.installed) return;
+    EXPECT_EQ(FilesWithWrongAccess(), std::vector<std::string>{});
+    // Without the earlier data its files hold the payload's bytes: what differs is what a reinstall
+    // changes itself (the walk's first nine, and the settings record).
+    if (row.reinstall) {
+        std::vector<const char*> differing(kTsfReinstallDiffering.begin(), kTsfReinstallDiffering.begin() + 9);
+        differing.push_back("quszsj43.quh");
+        EXPECT_EQ(DifferingMembers(ReadPayload()), DifferingReport(differing));
+    }
+}
+
+void PrintTo(const WayOut& row, std::ostream* out) { *out << row.name; }
+
+INSTANTIATE_TEST_SUITE_P(Rows, WizardWayOut, testing::ValuesIn(kWaysOut),
+                         [](const testing::TestParamInfo<WayOut>& info) { return std::string(info.param.name); });
 
 }  // namespace

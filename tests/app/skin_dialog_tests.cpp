@@ -25,6 +25,7 @@ TEST_F(SkinDialogTest, EachGroupKeepsItsOwnTickThroughClicksInTheOther) {
         {950, {kModeDual, kSkinAngel}, {0, 0, 1, 0, 0, 0, 1, 1}, 3, 3},
         {936, {kSkinPink, kModeWindowsStyle}, {0, 0, 0, 1, 0, 1, 0, 1}, 4, 2},
         {936, {kModeDual, kSkinPink, kModeTwoRow, kSkinCool}, {1, 0, 0, 0, 1, 0, 0, 1}, 1, 1},
+        {950, {kSkinAngel, kModeSingleRow}, {0, 1, 0, 0, 0, 0, 1, 1}, 2, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "code page " << c.codePage << ", clicks " << c.clicks.size());

@@ -5,6 +5,9 @@
 #include "app/user_info.h"
 #include "app/wizard_clicks.h"
 #include "common/install_state.h"
+#include "install/install_sequence.h"
+#include "platform/os_info.h"
+#include "tests/support/layout_fixture.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -87,6 +90,25 @@ TEST_F(WizardRules, BackgroundLines) {
         GdiFlush();
         EXPECT_TRUE(GetPixel(dc.Get(), 0, c.y) == c.colour && GetPixel(dc.Get(), 399, c.y) == c.colour);
     }
+}
+
+// An IMM install while the input method is the user's default layout: the guard's message, the window
+// told to close, and nothing of the install begun.
+using InstallSequenceTest = LayoutTest;
+TEST_F(InstallSequenceTest, TheDefaultLayoutGuardEndsTheProgramBeforeTheInstall) {
+    // Wine writes its own layout as the first of the list when a thread makes its first window.
+    g_state.mainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 310, nullptr, nullptr, nullptr, nullptr);
+    SetLayouts({{"E0230804", OwnText()}, {"00000804", "x"}});
+    SetPreload({"E0230804", "00000804"});
+    g_state.interfaceChoice = kInterfaceImm;
+    Is64BitSystem();  // the window's creation learns the Windows version
+    RunInstallSequence([] {});
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, g_state.mainWindow, WM_DESTROY, WM_DESTROY, PM_REMOVE));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].wtext.find(L"　　你以前安装的智能岚石为系统默认输入法，请设置为"), 0u);
+    EXPECT_EQ(g_state.installFaults, 0);
+    DestroyWindow(g_state.mainWindow);
 }
 
 }  // namespace
