@@ -96,7 +96,7 @@ int RunSetupSteps(HINSTANCE instance, const char* commandLine, int showCommand) 
     LogStartFacts(commandLine, runMode);
     // An unattended install: nobody could answer a box.
     if (runMode == kRunModeSilent) {
-        const bool asked = ContainsName(commandLine, kSuppressBoxesWord);
+        const bool asked = AsksToSuppressBoxes(commandLine);
         if (asked || !HasVisibleWindowStation()) {
             SuppressMessageBoxes(true);
             LogLine("message boxes are not shown (%s): each takes its default answer",
@@ -150,6 +150,10 @@ int ChooseRunMode(const char* commandLine) {
     if (ContainsName(commandLine, "regqu32")) return kRunModeWindow;
     if (ContainsName(commandLine, "setqusrf32")) return kRunModeSilent;
     return kRunModeWindow;
+}
+
+bool AsksToSuppressBoxes(const char* commandLine) {
+    return FindCommandWord(commandLine, kSuppressBoxesWord, false) != nullptr;
 }
 
 int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand) {

@@ -28,5 +28,9 @@ int SilentInstallExitCode(int installFaults);
 // the silent install. Both words may stand anywhere, in any capitals.
 int ChooseRunMode(const char* commandLine);
 
+// Whether the command line holds "/SUPPRESSMSGBOXES" (in any capitals) as a word of its own: the
+// silent install then shows no message box, each taking its default answer.
+bool AsksToSuppressBoxes(const char* commandLine);
+
 // The whole program after the C runtime's entry: returns the process exit code.
 int RunSetupProgram(HINSTANCE instance, const char* commandLine, int showCommand);

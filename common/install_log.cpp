@@ -19,14 +19,6 @@ constexpr std::size_t kLineCapacity = 4096;
 UniqueHandle g_log;
 DWORD g_startTicks = 0;
 
-// The word at text, in any capitals.
-bool IsLogWord(const char* text) {
-    for (std::size_t i = 0; i < sizeof kLogWord - 1; ++i) {
-        if (AsciiLower(text[i]) != kLogWord[i]) return false;
-    }
-    return true;
-}
-
 void WriteUtf8(const char* bytes, int length) {
     DWORD written = 0;
     if (length > 0 && !WriteFile(g_log.Get(), bytes, static_cast<DWORD>(length), &written, nullptr)) g_log.Reset();
@@ -42,9 +34,19 @@ void WriteLineW(const wchar_t* prefix, const wchar_t* text) {
 
 }  // namespace
 
-bool FindLogPath(const char* commandLine, char* path, std::size_t capacity) {
+const char* FindCommandWord(const char* commandLine, const char* lowerWord, bool valueFollows) {
+    auto separates = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
     for (const char* p = commandLine; *p != '\0'; ++p) {
-        if (!IsLogWord(p)) continue;
+        if (p > commandLine && !separates(p[-1])) continue;
+        std::size_t i = 0;
+        while (lowerWord[i] != '\0' && AsciiLower(p[i]) == lowerWord[i]) ++i;
+        if (lowerWord[i] == '\0' && (valueFollows || p[i] == '\0' || separates(p[i]))) return p;
+    }
+    return nullptr;
+}
+
+bool FindLogPath(const char* commandLine, char* path, std::size_t capacity) {
+    if (const char* p = FindCommandWord(commandLine, kLogWord, true)) {
         const char* start = p + sizeof kLogWord - 1;
         const char* end = start;
         // /LOG="PATH", or the whole word quoted: "/LOG=PATH".

@@ -8,9 +8,17 @@
 #include <cstddef>
 #include <string>
 
-// Finds the word "/LOG=" (in any capitals, anywhere on the command line) and copies the path after
-// it, up to the next blank or, when the path or the whole word opens with a double quote
-// (/LOG="C:\a b\x.log" or "/LOG=C:\a b\x.log"), up to the closing one, into path as a full path. False when there is no such word or its path is empty or does not fit.
+// Where a word of our own stands on a command line, in any capitals, as a word of its own: at the
+// line's start or after a blank, tab or double quote, and, unless a value follows it (valueFollows,
+// as for "/LOG="), ended by a blank, tab, double quote or the line's end. A word glued to another,
+// or standing inside a path ("/LOG=C:\x/suppressmsgboxes.log"), is no word. nullptr when absent.
+// lowerWord is given in small letters.
+const char* FindCommandWord(const char* commandLine, const char* lowerWord, bool valueFollows);
+
+// Finds the word "/LOG=" (see FindCommandWord) and copies the path after it, up to the next blank
+// or, when the path or the whole word opens with a double quote (/LOG="C:\a b\x.log" or
+// "/LOG=C:\a b\x.log"), up to the closing one, into path as a full path. False when there is no
+// such word or its path is empty or does not fit.
 bool FindLogPath(const char* commandLine, char* path, std::size_t capacity);
 
 // Creates the log file anew at path (a link found at its name is removed, never written through).

@@ -1,10 +1,11 @@
-// Run-mode words, the administrator probe, the library search and the starts that are refused before
+// The command line's words, the administrator probe, the library search and the starts that are refused before
 // anything is written, in-process (the silent install's exit code is shown by the install procedure's test). The
 // probe's refusal is produced by holding the path file open without write sharing (Wine runs as root
 // here and ignores the read-only attribute).
 
 #include "app/admin_probe.h"
 #include "app/startup.h"
+#include "common/install_log.h"
 #include "common/install_state.h"
 #include "platform/install_paths.h"
 #include "platform/program_run.h"
@@ -16,10 +17,25 @@ namespace {
 
 constexpr char kEarlier[] = "D:\\Earlier\\quorel8\\";
 
-TEST(RunModeTest, ChoosesTheModeFromTheWords) {
-    for (const auto& [commandLine, mode] : {std::pair{"", kRunModeWindow}, {"/x-SetQuSrf32-y", kRunModeSilent},
-                                            {"REGQU32 setqusrf32", kRunModeWindow}, {"setqusrf3", kRunModeWindow}}) {
-        EXPECT_EQ(ChooseRunMode(commandLine), mode) << commandLine;
+// The run-mode words count anywhere, glued to others too; "/SUPPRESSMSGBOXES" and "/LOG=" only as
+// words of their own (after a blank, tab or quote). A near miss of each counts for nothing.
+TEST(RunModeTest, ReadsEachWordOfTheCommandLine) {
+    const struct { const char* line; int mode; bool suppress; const char* log; } rows[] = {
+        {"", kRunModeWindow, false, nullptr}, {"/x-SetQuSrf32-y", kRunModeSilent, false, nullptr},
+        {"REGQU32 setqusrf32", kRunModeWindow, false, nullptr}, {"setqusrf32 xRegQu32y", kRunModeWindow, false, nullptr},
+        {"setqusrf3", kRunModeWindow, false, nullptr}, {"regqu3 setqusrf32", kRunModeSilent, false, nullptr},
+        {"setqusrf32\t/SuppressMsgBoxes", kRunModeSilent, true, nullptr},
+        {"\"/suppressmsgboxes\"\t/LOG=\"C:\\a b\\x.log\"", kRunModeWindow, true, "C:\\a b\\x.log"},
+        {"/SUPPRESSMSGBOXESX /log=C:\\a/suppressmsgboxes.log", kRunModeWindow, false, "C:\\a\\suppressmsgboxes.log"},
+        {"x/suppressmsgboxes x/LOG=C:\\x.log /LOGX=C:\\y.log /LOG C:\\z.log /LOG=\"\"", kRunModeWindow, false, nullptr},
+        {"\"/Log=C:\\a b\\x.log\" /LOG=C:\\second.log", kRunModeWindow, false, "C:\\a b\\x.log"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        EXPECT_EQ(ChooseRunMode(row.line), row.mode);
+        EXPECT_EQ(AsksToSuppressBoxes(row.line), row.suppress);
+        char log[MAX_PATH] = "";
+        EXPECT_EQ(FindLogPath(row.line, log, sizeof log) ? log : "none", std::string(row.log ? row.log : "none"));
     }
 }
 
