@@ -5,22 +5,18 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <cstring>
 
 #include "common/install_log.h"
 #include "common/product.h"
 #include "platform/program_run.h"
+#include "uninstall/command_words.h"
 #include "uninstall/self_copy.h"
 #include "uninstall/uninstall_procedure.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LimitLibrarySearch();
-    bool silent = false;
-    bool workingCopy = false;
-    for (int i = 1; i < __argc; ++i) {
-        if (_stricmp(__argv[i], "/S") == 0) silent = true;
-        if (_stricmp(__argv[i], kWorkingCopyWord) == 0) workingCopy = true;
-    }
+    const UninstallWords words = ReadUninstallWords(__argc, __argv);
+    const bool silent = words.silent;
     // The log's path is made whole before the current directory changes.
     char logPath[MAX_PATH];
     const bool logged = FindLogPath(GetCommandLineA(), logPath, sizeof logPath);
@@ -30,7 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     UINT length = GetSystemDirectoryA(system, sizeof system);
     if (length > 0 && length < sizeof system) SetCurrentDirectoryA(system);
 
-    if (workingCopy) {
+    if (words.workingCopy) {
         ScheduleOwnDeletion();
     } else {
         int exitCode = 0;
