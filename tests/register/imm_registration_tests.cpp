@@ -146,9 +146,16 @@ protected:
 
 // The rows run in order on one program state: each read must keep nothing of the one before.
 TEST_F(PreloadTest, FindsAndPromotesTheInputMethod) {
+    auto With = [](Ids list, std::size_t fillers, const Ids& after) {  // fillers: entries of 00000409
+        list.insert(list.end(), fillers, "00000409");
+        list.insert(list.end(), after.begin(), after.end());
+        return list;
+    };
     const struct { const char* name; Ids list; int position; Ids promoted; } rows[] = {  // promoted: on XP and earlier
         {"fourth of four", {"00000804", "00000409", "E0200804", kOwn}, 4, {"00000804", kOwn, "00000409", "E0200804"}},
         {"listed without a Keyboard Layouts entry", {"00000804", "E0990804", "00000409"}, 0, {}},
+        {"49th, the last number read", With({}, 48, {kOwn}), 49, With({"00000409", kOwn}, 47, {})},
+        {"50th, past the list", With({}, 49, {kOwn}), 0, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -157,11 +164,12 @@ TEST_F(PreloadTest, FindsAndPromotesTheInputMethod) {
 
         EXPECT_EQ(FindImeInPreload(), Found(row.position) > 0);
         EXPECT_EQ(g_state.preload.position, Found(row.position));
-        EXPECT_EQ(g_state.preload.count, static_cast<int>(row.list.size()));
+        const int read = std::min(static_cast<int>(row.list.size()), kPreloadMax);  // the fixture reads as many
+        EXPECT_EQ(g_state.preload.count, read);
         PromoteImeInPreload();
 
         bool moved = PromotionRuns() && !row.promoted.empty();
-        EXPECT_EQ(Preload(), moved ? row.promoted : row.list);
+        EXPECT_EQ(Preload(), moved ? row.promoted : Ids(row.list.begin(), row.list.begin() + read));
         // The default user's list gets numbers 2 and up of the current user's, on NT.
         Ids defaultList = {"00000409"};
         if (moved && !Win9x()) defaultList.insert(defaultList.end(), row.promoted.begin() + 1, row.promoted.end());
