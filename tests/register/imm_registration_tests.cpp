@@ -191,6 +191,7 @@ TEST_F(PreloadTest, GuardAgainstTheInputMethodAsDefaultOrAsTheThreadsLayout) {
         {"first of two on a 64-bit system", 64, IDOK, ownFirst, 0, {{kDefaultText, MB_OK}}, ownFirst},
         {"first of two on a 32-bit system, yes", 32, IDYES, ownFirst, 0,
          {{kDefaultText, MB_OK}, {question, MB_YESNO}, {L"请重新启动机器后安装智能岚石！", MB_OK}}, swapped},
+        {"first of two on a 32-bit system, no", 32, IDNO, ownFirst, 0, {{kDefaultText, MB_OK}, {question, MB_YESNO}}, ownFirst},
         {"not first", 0, IDOK, swapped, 1, {}, swapped},
     };
     for (const auto& row : rows) {
