@@ -34,7 +34,7 @@ TEST_F(WizardRules, SubmissionReadsBoundedFieldsAndRefusesWithAReason) {
     g_state.mainWindow = parent;
     const struct { int page; const wchar_t *mobile, *name, *password; const wchar_t* reason;
                    std::string storedName, storedPassword; } cases[] = {
-        {0, L"13812345678", L"张三", L"", nullptr, "张三", ""},
+        {0, L"13812345678", L"abcdefghijklmn", L"", nullptr, "abcdefghijklm", ""},
         {0, L"13812345678", L"张三丰李四王五", L"王五赵", nullptr, "张三丰李四王", "王五赵"},
         {1, L"23812345678", L"张三", L"abc123", kInvalidMobileText, "张三", "abc123"},
         {1, L"138123456789012345", L"张三", L"abc123", kInvalidMobileText, "张三", "abc123"},
