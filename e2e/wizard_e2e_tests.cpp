@@ -379,6 +379,9 @@ TEST_P(WizardWayOut, EndsAsTheUserChose) {
               row.installed);
     if (!row.installed) return;
     EXPECT_EQ(FilesWithWrongAccess(), std::vector<std::string>{});
+    // The phrase data the input method works on starts as the libraries' backed-up copies.
+    for (const std::string name : {"quorcyzk", "quorpyck"})
+        EXPECT_EQ(ReadFileBytes(kDir + name + ".dat"), ReadFileBytes(kDir + name + ".bak")) << name;
     // Without the earlier data its files hold the payload's bytes: what differs is what a reinstall
     // changes itself (the walk's first nine, and the settings record).
     if (row.reinstall) {
