@@ -3,13 +3,13 @@
 // the install read and answered, the finished page and its timer, the way out, and then the machine:
 // the install directory against the payload and the access lists of its programs, the system copies,
 // the settings files. One walk starts setup.exe from a folder where an ordinary user has put programs
-// under system names beside it, and in the earlier install directory: none of them may run.
+// under system names beside it, and in the earlier install directory: none of them may run. A second
+// table takes every other way out of the wizard.
 #include <algorithm>
 #include <cctype>
-#include <functional>
 
-#include "tests/support/command_log.h"
 #include "install/install_sequence.h"
+#include "tests/support/command_log.h"
 #include "tests/support/install_checks.h"
 #include "tests/support/text_service_fixture.h"
 #include "tools/walker/setup_driver.h"
@@ -300,12 +300,12 @@ INSTANTIATE_TEST_SUITE_P(Rows, WizardWalk, testing::ValuesIn(kWalks),
                          [](const testing::TestParamInfo<Walk>& info) { return std::string(info.param.name); });
 
 // Every way out of the wizard and the answers to the install's questions, each row on a fresh machine
-// (Windows 10; Windows 7 for the IMM interface). The clicks: i the IMM option, n Next, x Exit (capitals:
-// the right button), c the close box, u the user information typed, m the same with a mobile number
-// the rules refuse. Then the boxes they bring, in order ("caption: text", the row's text being a part of the
-// box's), whether the finish sequence ran (its step in the log) and whether the machine holds the
-// install: from pages 0, 1 and 6 nothing is installed; from the finished pages either button runs the
-// finish sequence; the earlier data left out is no longer anywhere.
+// (Windows 10; Windows 7 for the IMM interface). The clicks: i the IMM option, n Next, x Exit
+// (capitals: the right button), c the close box, u the user information typed, m the same with a
+// mobile number the rules refuse. Then the boxes they bring, in order ("caption: text", the row's
+// text being a part of the box's), whether the finish sequence ran (its step in the log) and whether
+// the machine holds the install: from pages 0, 1 and 6 nothing is installed; from the finished pages
+// either button runs the finish sequence; the earlier data left out is no longer anywhere.
 struct WayOut {
     const char* name;
     bool imm, hosts, reinstall;  // hosts: two programs that use the input method are open
