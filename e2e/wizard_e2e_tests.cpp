@@ -362,11 +362,10 @@ TEST_P(WizardWayOut, EndsAsTheUserChose) {
             << *click;
     }
     EXPECT_EQ(setup.Wait(10000), 0u);
-    std::vector<std::wstring> seen;
-    for (const MessageBoxInfo& box : boxes) {
-        seen.push_back(box.caption + L": " + box.text);
-        const std::size_t i = seen.size() - 1;
-        if (i < row.boxes.size() && seen[i].find(row.boxes[i]) != std::wstring::npos) seen[i] = row.boxes[i];
+    std::vector<std::wstring> seen;  // a box that holds the row's text is taken as that text
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const std::wstring box = boxes[i].caption + L": " + boxes[i].text;
+        seen.push_back(i < row.boxes.size() && box.find(row.boxes[i]) != std::wstring::npos ? row.boxes[i] : box);
     }
     EXPECT_EQ(seen, row.boxes);
     const std::vector<std::wstring> log = ProgramLogW("C:\\quortest\\setup.log");

@@ -16,7 +16,6 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LimitLibrarySearch();
     const UninstallWords words = ReadUninstallWords(__argc, __argv);
-    const bool silent = words.silent;
     // The log's path is made whole before the current directory changes.
     char logPath[MAX_PATH];
     const bool logged = FindLogPath(GetCommandLineA(), logPath, sizeof logPath);
@@ -30,14 +29,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         ScheduleOwnDeletion();
     } else {
         int exitCode = 0;
-        if (RunWorkingCopy(silent, logged ? logPath : nullptr, &exitCode)) return exitCode;
+        if (RunWorkingCopy(words.silent, logged ? logPath : nullptr, &exitCode)) return exitCode;
     }
     if (logged) OpenLog(logPath);
     LogLine("uninstaller %s, command line: %s", kProductVersion, GetCommandLineA());
     const DWORD version = GetVersion();
     LogLine("Windows %u.%u, %s", LOBYTE(LOWORD(version)), HIBYTE(LOWORD(version)),
-            silent ? "silent: no question, no message, the user's data kept" : "asking");
-    const int exitCode = RunUninstall(silent);
+            words.silent ? "silent: no question, no message, the user's data kept" : "asking");
+    const int exitCode = RunUninstall(words.silent);
     CloseLog(exitCode);
     return exitCode;
 }

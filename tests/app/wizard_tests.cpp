@@ -98,6 +98,7 @@ using InstallSequenceTest = LayoutTest;
 TEST_F(InstallSequenceTest, TheDefaultLayoutGuardEndsTheProgramBeforeTheInstall) {
     // Wine writes its own layout as the first of the list when a thread makes its first window.
     g_state.mainWindow = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 400, 310, nullptr, nullptr, nullptr, nullptr);
+    Restorer destroyed([window = g_state.mainWindow] { DestroyWindow(window); });
     SetLayouts({{"E0230804", OwnText()}, {"00000804", "x"}});
     SetPreload({"E0230804", "00000804"});
     g_state.interfaceChoice = kInterfaceImm;
@@ -108,7 +109,6 @@ TEST_F(InstallSequenceTest, TheDefaultLayoutGuardEndsTheProgramBeforeTheInstall)
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].wtext.find(L"　　你以前安装的智能岚石为系统默认输入法，请设置为"), 0u);
     EXPECT_EQ(g_state.installFaults, 0);
-    DestroyWindow(g_state.mainWindow);
 }
 
 }  // namespace
