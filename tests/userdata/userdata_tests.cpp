@@ -12,6 +12,9 @@
 #include "deploy/system_copy.h"
 #include "install/extra_files.h"
 #include "tests/archive/archive_fixture.h"
+#include "tests/support/install_checks.h"
+
+#include <zlib.h>
 
 namespace {
 
@@ -78,6 +81,77 @@ TEST_F(BackupTest, AFullSetIsPackedInTableOrderAndRestoredInEitherDirectory) {
     for (const RecordedMessage& box : messages.shown) {
         EXPECT_TRUE(box.wtext == L"成功恢复了23个原有数据文件！" && box.wcaption == L"智能岚石" && box.style == MB_OK);
     }
+}
+
+// A zlib stream of the bytes as one stored block under the default level's header, after as many empty
+// stored blocks as asked: a stream deflate would never give, yet one the backup may take from a payload.
+std::string StoredStream(const std::string& data, std::size_t emptyBlocks = 0) {
+    std::string stream = "\x78\x9C";
+    for (std::size_t i = 0; i < emptyBlocks; ++i) stream += std::string("\0\0\0\xFF\xFF", 5);
+    stream += '\x01';
+    const auto length = static_cast<std::uint16_t>(data.size());  // one block holds at most 65,535 bytes
+    for (std::uint16_t field : {length, static_cast<std::uint16_t>(~length)}) {
+        stream += static_cast<char>(field & 0xFF);
+        stream += static_cast<char>(field >> 8);
+    }
+    stream += data;
+    uLong check = adler32(adler32(0, nullptr, 0), Bytes(data), static_cast<uInt>(data.size()));
+    for (int shift = 24; shift >= 0; shift -= 8) stream += static_cast<char>(check >> shift & 0xFF);
+    return stream;
+}
+
+// Every file is packed as compress() at the default level gives it, except one that holds a payload
+// member's bytes: that one is packed as the member's stream lies in the payload. A member whose digest
+// is the file's but whose stream is of other bytes, made at another level, or longer than the file's
+// room (8 KiB here), is passed over.
+TEST_F(BackupTest, EachFileIsPackedAsCompressGivesItOrAsThePayloadHoldsItsBytes) {
+    WriteAllRows();
+    std::vector<TestMember> rows;
+    for (std::size_t i = 0; i < kRowCount; ++i) rows.push_back({MemberOf(i), ContentOf(kSources[i])});
+    const std::string table = ContentOf("quorpymb.ov1");
+    const std::string phrases = ContentOf("quordwdw.txt");
+    uLongf length = compressBound(static_cast<uLong>(phrases.size()));
+    std::string levelNine(length, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(levelNine.data()), &length, Bytes(phrases),
+                        static_cast<uLong>(phrases.size()), 9), Z_OK);
+    levelNine.resize(length);
+    const std::string payload = BuildArchive(ArchiveVariant::kDigest,
+        {{"quorpymb.ov1", table, std::nullopt, StoredStream(table)},
+         {"quszsj43.quh", "other bytes", DigestTextOf(ContentOf("quszsj43.quh"))},
+         {"quordwdw.txt", phrases, std::nullopt, levelNine},
+         {"quorzdym.quh", ContentOf("quorzdym.quh"), std::nullopt, StoredStream(ContentOf("quorzdym.quh"), 1700)}});
+
+    for (bool withPayload : {false, true}) {
+        SCOPED_TRACE(withPayload ? "with the payload" : "without a payload");
+        g_state.payload = withPayload ? Bytes(payload) : nullptr;
+        g_state.payloadSize = withPayload ? payload.size() : 0;
+        EXPECT_TRUE(CollectBackup());
+        rows[19].compressed = withPayload ? std::optional<std::string>(StoredStream(table)) : std::nullopt;
+        EXPECT_EQ(Archive(), BuildArchive(ArchiveVariant::kDigest, rows));
+        EXPECT_EQ(Verified(Archive()), (std::pair<int, std::string>{23, ""}));
+    }
+}
+
+// The payload is packed as the backup compresses: each member's stream is what compress() at the
+// default level gives of its bytes here, so a backup that takes a payload stream holds the very bytes
+// one that compresses would.
+TEST(PayloadStreamsTest, AreWhatTheBackupsCompressionGivesOfTheirBytes) {
+    const std::string payload = ReadPayload();
+    ArchiveWalker walker(Bytes(payload), payload.size());
+    ASSERT_TRUE(walker.HasHeader());
+    std::string inflated(kInflateCapacity, '\0');
+    ArchiveRecord record;
+    std::uint32_t members = 0;
+    while (walker.Next(&record) == WalkStep::kRecord) {
+        const std::string name(record.nameField, strnlen(record.nameField, record.nameFieldSize));
+        uLongf length = static_cast<uLongf>(inflated.size());
+        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(inflated.data()), &length, record.data, record.compressedLength),
+                  Z_OK) << name;
+        EXPECT_EQ(Compress(inflated.substr(0, length)),
+                  std::string(reinterpret_cast<const char*>(record.data), record.compressedLength)) << name;
+        ++members;
+    }
+    EXPECT_EQ(members, walker.Count());
 }
 
 // A required file that cannot be added ends the backup, an optional one does not; without a recorded
