@@ -3,9 +3,9 @@
 # ("setup.exe setqusrf32") against a peer installer of the same files made with makensis (amd64 zlib
 # stub, run with /S). Each installer runs under wine64 on a fresh machine, twice (the first install,
 # then the same install again over it), each run timed from the creation of its process to its exit.
-# One more silent install, with a relay trace of Sleep and WinExec, counts the fixed pauses the
-# install procedure prescribes (reported apart and taken off for the comparison) and the programs it
-# starts, whose cost is timed apart. Prints both installers' times (best and median), the bytes
+# One more silent install, with a relay trace of Sleep, counts the fixed pauses the
+# install procedure prescribes (reported apart and taken off for the comparison); what the programs it
+# starts cost it is read from its logs. Prints both installers' times (best and median), the bytes
 # installed and the ratios. The window mode is timed too, on fresh machines of its own (window_bench):
 # from the start of the process to the first page painted, and the install through the window from
 # the click that confirms page 6 to the finished page painted, against the silent install of the
@@ -120,20 +120,9 @@ steps() {
             END { flush() }'
 }
 
-mkdir -p "$work/logs"
-for run in $(seq 1 "$runs"); do
-    # Alternate the order, so neither installer always runs while the other's machine is cleared.
-    if [ $((run % 2)) = 1 ]; then
-        time_installs setup "Program Files/quorel8" "$(quor_winpath "$setup")" setqusrf32
-        time_installs peer "Program Files/quorpeer" "$(quor_winpath "$work/peer.exe")" /S
-    else
-        time_installs peer "Program Files/quorpeer" "$(quor_winpath "$work/peer.exe")" /S
-        time_installs setup "Program Files/quorel8" "$(quor_winpath "$setup")" setqusrf32
-    fi
-done
-
-# The window mode: one walk per fresh machine; appends "first-paint-ms install-ms" to window.times.
-for run in $(seq 1 "$runs"); do
+# The window mode: one walk on a fresh machine; appends "first-paint-ms install-ms" to window.times.
+time_window() {
+    local prefix line
     prefix=$(quor_fresh_prefix)
     line=$(quor_wine "$prefix" "$(quor_winpath "$window_bench")" "$(quor_winpath "$setup")" '/LOG=C:\window.log' \
         </dev/null 2>/dev/null | tr -d '\r' | grep '^first_paint_ms=' || true)
@@ -144,12 +133,24 @@ for run in $(seq 1 "$runs"); do
         *) echo "bench: the window walk did not finish ($line)" >&2; exit 1 ;;
     esac
     printf '%s\n' "$line" | sed 's/^first_paint_ms=\([0-9.]*\) install_ms=\([0-9.]*\).*/\1 \2/' >>"$work/window.times"
+}
+
+mkdir -p "$work/logs"
+# Each round times both installers and the window walk, so that the ratios compare runs that met the
+# same load on a shared machine.
+for run in $(seq 1 "$runs"); do
+    # Alternate the order, so neither installer always runs while the other's machine is cleared.
+    if [ $((run % 2)) = 1 ]; then
+        time_installs setup "Program Files/quorel8" "$(quor_winpath "$setup")" setqusrf32
+        time_installs peer "Program Files/quorpeer" "$(quor_winpath "$work/peer.exe")" /S
+    else
+        time_installs peer "Program Files/quorpeer" "$(quor_winpath "$work/peer.exe")" /S
+        time_installs setup "Program Files/quorel8" "$(quor_winpath "$setup")" setqusrf32
+    fi
+    time_window
 done
 
-# The setup process's own pauses (it is the first process of the trace): their count and milliseconds;
-# and the programs it starts, from its log. Under wine64 a start returns only when a program without a
-# message queue has ended, so each start costs a whole run of the program: timed on its own on the
-# same machine afterwards (best of three), for the breakdown.
+# The setup process's own pauses (it is the first process of the trace): their count and milliseconds.
 prefix=$(quor_fresh_prefix)
 quor_wine "$prefix" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'kernel32.Sleep' /f \
     </dev/null >/dev/null 2>&1
@@ -157,16 +158,20 @@ quor_wine_vars "$prefix"
 env "${QUOR_ENV[@]}" WINEDEBUG=+pid,+relay "$QUOR_WINE64" "$(quor_winpath "$setup")" setqusrf32 \
     </dev/null >/dev/null 2>"$work/relay.log" || true
 quor_wine "$prefix" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f </dev/null >/dev/null 2>&1
-best_run() {
-    local i
-    for i in 1 2 3; do
-        quor_wine "$prefix" "$(quor_winpath "$timer")" "$@" </dev/null 2>/dev/null | tr -d '\r' |
-            sed -n 's/^ms=\([0-9.]*\).*/\1/p'
-    done | sort -n | head -1
-}
-icacls_ms=$(best_run icacls.exe 'c:\Progra~1\quorel8' /SetIntegrityLevel Level: L)
-setup64_ms=$(best_run 'C:\Program Files\quorel8\setupw64.exe' 'regqu32=c:\Progra~1\quorel8\')
 quor_drop_prefix "$prefix"
+# The programs the setup starts, and what a start costs the setup itself, from the first installs'
+# logs (mean ms): icacls, a console program, is not waited for, so a start is what lies between the
+# two starts of a pair; setupw64, a window program, is waited for until it is ready for input, so its
+# start is what lies between the lines around it (its digest check included).
+start_costs=$(cat "$work"/logs/first-*.log 2>/dev/null | awk '
+    { sub(/\r$/, ""); t = $2 + 0; text = $0; sub(/^[^]]*\] /, "", text) }
+    after_setup64 { setup64 += t - before_setup64; setup64_starts++; after_setup64 = 0 }
+    previous_icacls && text ~ /^started .*icacls/ { icacls += t - previous_t; icacls_starts++ }
+    text ~ /^started .*setupw64/ { before_setup64 = previous_t; after_setup64 = 1 }
+    { previous_icacls = text ~ /^started .*icacls/; previous_t = t }
+    END { printf "%.1f %.1f\n", icacls_starts ? icacls / icacls_starts : 0, setup64_starts ? setup64 / setup64_starts : 0 }')
+icacls_ms=${start_costs% *}
+setup64_ms=${start_costs#* }
 setup_pid=$(grep -a -m1 -o '^[0-9a-f]*:' "$work/relay.log" | tr -d : || true)
 traced=$({ grep -a "^${setup_pid}:[0-9a-f]*:Call KERNEL32\.Sleep" "$work/relay.log"; grep -a '] started ' "$work/logs/first-1.log" 2>/dev/null || true; } |
     awk -v icacls_ms="$icacls_ms" -v setup64_ms="$setup64_ms" '
