@@ -88,18 +88,13 @@ bool FindPayloadStream(const char* digest, const unsigned char* bytes, std::size
     if (g_state.payload == nullptr || length > UINT_MAX) return false;
     ArchiveWalker walker(g_state.payload, g_state.payloadSize);
     if (!walker.HasHeader() || walker.Variant() != ArchiveVariant::kDigest) return false;
-    uLong check = 0;
-    bool checked = false;
+    const uLong check = adler32(adler32(0, nullptr, 0), bytes, static_cast<uInt>(length));
     ArchiveRecord record;
     while (walker.Next(&record) == WalkStep::kRecord) {
         std::uint32_t size = record.compressedLength;
         if (record.storedDigest == nullptr || !DigestTextsEqual(digest, record.storedDigest) || size > room ||
             size < kZlibHeaderSize + kZlibCheckSize || record.data[0] != 0x78 || record.data[1] != 0x9C) {
             continue;
-        }
-        if (!checked) {
-            check = adler32(adler32(0, nullptr, 0), bytes, static_cast<uInt>(length));
-            checked = true;
         }
         const unsigned char* tail = record.data + size - kZlibCheckSize;
         uLong stored = static_cast<uLong>(tail[0]) << 24 | static_cast<uLong>(tail[1]) << 16 |

@@ -3,6 +3,8 @@
 // quorback.quz with its report (the keep-data question is asked in the install procedure's test);
 // the payload check and its exemption list, the chosen skin's archive (made here, in-process)
 // unpacked and checked, picture 4, and the version patch of program files. (A reinstall that keeps the earlier data and skin is the wizard's walk.)
+#include <zlib.h>
+
 #include "archive/extract.h"
 #include "archive/quz_format.h"
 #include "archive/skins.h"
@@ -13,8 +15,6 @@
 #include "install/extra_files.h"
 #include "tests/archive/archive_fixture.h"
 #include "tests/support/install_checks.h"
-
-#include <zlib.h>
 
 namespace {
 
@@ -85,7 +85,7 @@ TEST_F(BackupTest, AFullSetIsPackedInTableOrderAndRestoredInEitherDirectory) {
 
 // A zlib stream of the bytes as one stored block under the default level's header, after as many empty
 // stored blocks as asked. (Deflate gives the stream without them for bytes that do not compress.)
-std::string StoredStream(const std::string& data, std::size_t emptyBlocks = 0) {
+std::string StoredStream(const std::string& data, std::size_t emptyBlocks) {
     std::string stream = "\x78\x9C";
     for (std::size_t i = 0; i < emptyBlocks; ++i) stream += std::string("\0\0\0\xFF\xFF", 5);
     stream += '\x01';
